@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds Zarvane and runs it on a fresh copy of the bundled demo home. With a
+# display the main window opens; without one the bundled headless script runs
+# and its transcript is printed.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/setup.sh
+home="$PWD/build/demo-home"
+rm -rf "$home"
+cp -r demo/home "$home"
+sed -i "s|@HOME@|$home|g" "$home/zarv.ini"
+export ZARVANE_REGISTRY="$home/registry.ini"
+export ZARVANE_SYSTEM_DIR="$home/system"
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec build/zarvane --home "$home" "$@"
+else
+  exec build/zarvane --home "$home" --script demo/demo.script --virtual-clock "$@"
+fi

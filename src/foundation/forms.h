@@ -1,0 +1,262 @@
+#pragma once
+// Window models. Every window of the station is a Form holding its controls;
+// each control carries the state a widget would show (caption, text, list items,
+// checked value, visible, enabled, tag, tooltip, position) and the handlers the
+// operator's actions call. The Qt layer draws the models and forwards clicks and
+// edits; the scripted operator drives the very same handlers in tests.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zarvane {
+
+class Clock;
+class TimerHandle;
+class Form;
+class Forms;
+
+enum class ControlType {
+  Label,
+  CommandButton,
+  Frame,
+  ComboBox,
+  ListBox,
+  TextBox,
+  CheckBox,
+  OptionButton,
+  PictureBox,
+  Image,
+  Timer,
+  Menu,
+  ProgressBar,
+  RichTextBox,
+  Shape,
+};
+
+const char* ControlTypeName(ControlType type);
+
+// Controls whose caption and tooltip the windows translate again on every repaint.
+bool IsTranslatedOnRepaint(ControlType type);
+
+class Control {
+ public:
+  Control(Form* form, ControlType type, std::string name, int index);
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+  ~Control();
+
+  Form& Parent() const { return *form_; }
+  ControlType Type() const { return type_; }
+  const std::string& Name() const { return name_; }
+  int Index() const { return index_; }  // -1 when the control is not part of an array
+  std::string FullName() const;         // "comboBlade(1)" or "cmdGo"
+
+  // Caption as shown, and the English source caption it was translated from.
+  const std::string& Caption() const { return caption_; }
+  const std::string& SourceCaption() const { return sourceCaption_; }
+  void SetCaption(const std::string& caption);             // the program sets an (English) caption
+  void ShowTranslatedCaption(const std::string& caption);  // shown text only; source stays
+  const std::string& ToolTip() const { return tooltip_; }
+  const std::string& SourceToolTip() const { return sourceTooltip_; }
+  void SetToolTip(const std::string& tooltip);
+  void ShowTranslatedToolTip(const std::string& tooltip);
+
+  const std::string& Text() const { return text_; }
+  void SetText(const std::string& text);
+  const std::string& Tag() const { return tag_; }
+  void SetTag(const std::string& tag);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  // Check boxes: 0 unchecked, 1 checked; option buttons and menus: 0/1 as false/true;
+  // progress bars: 0 to 100.
+  int Value() const { return value_; }
+  void SetValue(int value);
+
+  // List and combo boxes.
+  const std::vector<std::string>& Items() const { return items_; }
+  void AddItem(const std::string& item);
+  void RemoveItem(int position);
+  void Clear();
+  int ListCount() const { return static_cast<int>(items_.size()); }
+  int ListIndex() const { return listIndex_; }  // -1 when nothing is chosen
+  void SetListIndex(int position);              // also sets the text of a combo box
+  bool Selected(int position) const;
+  void SetSelected(int position, bool selected);
+
+  // Position and size in twips, relative to the container (a frame or the form).
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void Move(int left, int top, int width, int height);
+  int Bottom() const { return top_ + height_; }
+  int Right() const { return left_ + width_; }
+  const std::string& Container() const { return container_; }  // full name of the frame, "" = form
+  void SetContainer(const std::string& container);
+
+  const std::string& Picture() const { return picture_; }
+  void SetPicture(const std::string& path);
+  bool Stretch() const { return stretch_; }
+  void SetStretch(bool stretch);
+
+  // Menus: the full name of the parent menu ("" for a top-level menu).
+  const std::string& MenuParent() const { return menuParent_; }
+  void SetMenuParent(const std::string& parent);
+
+  // Timers: the interval in milliseconds; Enabled starts and stops the timer.
+  int Interval() const { return interval_; }
+  void SetInterval(int ms);
+
+  // Handlers called by the operator's actions (or by the program, as VB code does).
+  std::function<void()> onClick;
+  std::function<void()> onChange;
+  std::function<void()> onGotFocus;
+  std::function<void()> onLostFocus;
+  std::function<void()> onDblClick;
+  std::function<void()> onTimer;
+  std::function<void(int keyCode)> onKeyDown;
+  std::function<void(int button)> onMouseUp;
+
+  void Click() { if (onClick) onClick(); }
+
+ private:
+  void Touch();
+  void UpdateTimer();
+
+  Form* form_;
+  ControlType type_;
+  std::string name_;
+  int index_;
+  std::string caption_, sourceCaption_, tooltip_, sourceTooltip_, text_, tag_;
+  bool visible_ = true;
+  bool enabled_ = true;
+  int value_ = 0;
+  std::vector<std::string> items_;
+  std::vector<bool> selected_;
+  int listIndex_ = -1;
+  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  std::string container_;
+  std::string picture_;
+  bool stretch_ = false;
+  std::string menuParent_;
+  int interval_ = 0;
+  std::unique_ptr<TimerHandle> timer_;
+};
+
+enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
+
+// The UI layer that draws forms (Qt windows, or nothing in headless runs).
+class FormHost {
+ public:
+  virtual ~FormHost() = default;
+  virtual void FormShown(Form& form) = 0;
+  virtual void FormHidden(Form& form) = 0;
+  virtual void FormUnloaded(Form& form) = 0;
+  // Runs until the modal form is hidden or unloaded.
+  virtual void RunModal(Form& form) = 0;
+  // Draws the form now (VB's Refresh).
+  virtual void Refresh(Form& form) = 0;
+  virtual void SetBusyCursor(bool busy) = 0;
+};
+
+class Form {
+ public:
+  Form(Forms& forms, std::string name);
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+  virtual ~Form();
+
+  const std::string& Name() const { return name_; }
+  Forms& Registry() const { return forms_; }
+
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& caption);
+  bool Visible() const { return visible_; }
+  WindowState State() const { return state_; }
+  void SetState(WindowState state);
+  bool HasBorder() const { return border_; }
+  void SetBorder(bool border);
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void Resize(int width, int height);  // design size in twips
+  // Whether the Qt window scales its controls with the window (the resizing controller).
+  bool ScalesControls() const { return scales_; }
+  void SetScalesControls(bool scales);
+  bool Modal() const { return modal_; }
+
+  Control& Add(ControlType type, const std::string& name, int index = -1);
+  Control* Find(const std::string& fullName);
+  Control& operator()(const std::string& name, int index = -1);  // throws when missing
+  const std::vector<std::unique_ptr<Control>>& Controls() const { return controls_; }
+
+  // Lifecycle, as in VB: Load makes the form exist, Show makes it visible.
+  bool Loaded() const { return loaded_; }
+  void Load();
+  void Show(bool modal = false);
+  void Hide();
+  void Unload();
+  void Refresh();
+
+  // Event handlers the UI layer calls.
+  virtual void Form_Load() {}
+  virtual void Form_Unload() {}
+  virtual void Form_Resize() {}
+  virtual void Form_Paint() {}
+
+  // Incremented on every change of the form or one of its controls, so views
+  // know when to draw again.
+  std::uint64_t Revision() const { return revision_; }
+  void Touch() { ++revision_; }
+
+ private:
+  Forms& forms_;
+  std::string name_;
+  std::string caption_;
+  bool visible_ = false;
+  bool loaded_ = false;
+  bool modal_ = false;
+  bool border_ = true;
+  bool scales_ = false;
+  WindowState state_ = WindowState::Normal;
+  int width_ = 6000, height_ = 4000;
+  std::vector<std::unique_ptr<Control>> controls_;
+  std::map<std::string, Control*> byName_;
+  std::uint64_t revision_ = 0;
+};
+
+// The loaded forms (VB's Forms collection), the UI host that draws them, and the
+// clock their timers run on.
+class Forms {
+ public:
+  explicit Forms(Clock* clock) : clock_(clock) {}
+  void SetHost(FormHost* host) { host_ = host; }
+  FormHost* Host() const { return host_; }
+  Clock* TimerClock() const { return clock_; }
+
+  std::vector<Form*> Loaded() const { return loaded_; }
+  void Register(Form* form);
+  void Unregister(Form* form);
+  // All forms the station created, loaded or not (for lookups by name).
+  void Know(Form* form);
+  void Forget(Form* form);
+  Form* ByName(const std::string& name) const;
+  const std::vector<Form*>& Known() const { return known_; }
+
+  void SetBusy(bool busy);
+  bool Busy() const { return busy_; }
+
+ private:
+  Clock* clock_;
+  FormHost* host_ = nullptr;
+  std::vector<Form*> loaded_;
+  std::vector<Form*> known_;
+  bool busy_ = false;
+};
+
+}  // namespace zarvane

@@ -1,0 +1,106 @@
+// The language table Lang.ini: English text to the text of the current language.
+#include "foundation/core.h"
+#include "foundation/paths.h"
+#include "foundation/text.h"
+
+namespace zarvane {
+
+// Lang.ini holds one entry per line with tab-separated fields, so line breaks
+// and tabs inside a text are written as \r, \n and \t (and a backslash in front
+// of one of those letters or of a backslash is doubled). Any other backslash is
+// kept as it stands, so hand-made files with Windows paths read unchanged.
+std::string Core::EscapeLangField(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\\' && i + 1 < text.size() &&
+             (text[i + 1] == 'r' || text[i + 1] == 'n' || text[i + 1] == 't' || text[i + 1] == '\\'))
+      out += "\\\\";
+    else out += c;
+  }
+  return out;
+}
+
+std::string Core::UnescapeLangField(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\\' && i + 1 < text.size()) {
+      const char n = text[i + 1];
+      if (n == 'r') { out += '\r'; ++i; continue; }
+      if (n == 'n') { out += '\n'; ++i; continue; }
+      if (n == 't') { out += '\t'; ++i; continue; }
+      if (n == '\\') { out += '\\'; ++i; continue; }
+    }
+    out += c;
+  }
+  return out;
+}
+
+void Core::loadLanguage(int language) {
+  languageLoaded_ = false;
+  WriteLog("loadLanguage: Start: Language: " + std::to_string(language), 9);
+  langTable_.clear();
+  const std::string path = HomeFile("Lang.ini");
+  if (!FileExists(path, true)) return;
+  auto lines = ReadLines(path);
+  if (!lines) return;
+  for (const auto& line : *lines) {
+    if (line.find('\t') == std::string::npos || IsComment(line)) continue;
+    Texts fields;
+    size_t start = 0;
+    while (true) {
+      const size_t tab = line.find('\t', start);
+      fields.push_back(UnescapeLangField(Trim(line.substr(start, tab == std::string::npos ? tab : tab - start))));
+      if (tab == std::string::npos) break;
+      start = tab + 1;
+    }
+    if (fields.size() < 2 || fields[1].empty()) continue;
+    const std::string& english = fields[1];
+    const std::string value =
+        language >= 0 && static_cast<size_t>(language) < fields.size() ? fields[language] : english;
+    if (!langTable_.emplace(LCase(english), value).second) {
+      WriteLog(ErrorText({kErrKeyExists, "This key is already associated with an element of this collection"}) +
+                   " Lang.ini: " + english,
+               9);
+    }
+  }
+  languageLoaded_ = true;
+  gLanguage = language;
+}
+
+std::string Core::Translate(const std::string& text) {
+  std::string withoutTabs;
+  for (char c : text)
+    if (c != '\t') withoutTabs += c;
+  if (Trim(withoutTabs).empty()) return {};
+  const std::string key = LCase(text);
+  auto it = langTable_.find(key);
+  if (it == langTable_.end()) {
+    if (!languageLoaded_) return text;
+    if (!languageReadOnly_) {
+      const std::string field = EscapeLangField(text);
+      AppendLine(HomeFile("Lang.ini"), "NEW\t" + Join(Texts(5, field), "\t"));  // errors are ignored
+    }
+    it = langTable_.emplace(key, text).first;  // appended once per run
+  }
+  return it->second.empty() ? text : it->second;
+}
+
+void Core::TranslateCaptions(Form& form, const std::string& logPrefix, const std::vector<std::string>& skip) {
+  for (const auto& control : form.Controls()) {
+    if (!IsTranslatedOnRepaint(control->Type())) continue;
+    bool skipped = false;
+    for (const auto& name : skip)
+      if (control->Name() == name) skipped = true;
+    if (skipped) continue;
+    control->ShowTranslatedCaption(Translate(control->SourceCaption()));
+    control->ShowTranslatedToolTip(Translate(control->SourceToolTip()));
+    WriteLog(logPrefix + control->FullName(), 10);
+  }
+}
+
+}  // namespace zarvane

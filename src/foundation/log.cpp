@@ -1,0 +1,74 @@
+// Diagnostic log and operator messages.
+#include <cstdio>
+#include <ctime>
+#include <typeinfo>
+
+#include "foundation/core.h"
+#include "foundation/paths.h"
+#include "foundation/text.h"
+
+namespace zarvane {
+
+Err ErrFrom(const std::exception& e) {
+  if (auto* r = dynamic_cast<const RuntimeError*>(&e)) return r->AsErr();
+  if (dynamic_cast<const std::out_of_range*>(&e)) return {kErrSubscript, "Subscript out of range"};
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return {7, "Out of memory"};
+  return {kErrInvalidCall, e.what()};
+}
+
+Core::Core(Platform& platform_, Operator& op_, Forms& forms_)
+    : platform(platform_), op(op_), forms(forms_) {
+  if (platform.system) gDotDecimal = platform.system->DecimalSeparator() == '.';
+}
+
+std::string Core::HomeFile(const std::string& name) const { return JoinPath(gHome, name); }
+
+std::string Core::TimeOfDay() {
+  const auto now = platform.clock ? platform.clock->Now() : std::chrono::system_clock::now();
+  const std::time_t t = std::chrono::system_clock::to_time_t(now);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
+  return buf;
+}
+
+void Core::WriteLog(const std::string& message, int level, bool showBox, int messageType) {
+  // One call is one line of the file: line breaks fold into blanks.
+  std::string line = ReplaceAll(message, "\r\n", " ");
+  for (char& c : line)
+    if (c == '\r' || c == '\n') c = ' ';
+  if (!showBox) {
+    const char* tag = messageType == 1 ? "ERRR" : messageType == 2 ? "WARN" : messageType == 3 ? "INFO" : "UNSP";
+    line = std::string(tag) + ": " + line;
+  }
+  if (gDebugLevel >= 9) line = TimeOfDay() + ": " + line;
+  if (gDebugLevel >= 5 && gDebugLevel >= level && !gHome.empty()) {
+    const std::string path = HomeFile("debug.txt");
+    if (AppendLine(path, line)) {
+      logBlocked_ = false;
+    } else if (!logBlocked_) {
+      // Told once; told again only after the log has been writable in between.
+      logBlocked_ = true;
+      op.Message("Unable to open " + path + " for writing and may be in use by another process.\r" +
+                     "If problem persists, contact a System Administrator.",
+                 AppTitle);
+    }
+  }
+  if (showBox) op.Message(message, AppTitle);
+}
+
+std::string Core::ErrorText(const Err& err) {
+  const std::string description = Trim(err.description).empty() ? "Unknown error." : err.description;
+  return "\r\nInformational Message\r\nError Number: " + std::to_string(err.number) +
+         "\r\nError Description: " + description + "\r\n";
+}
+
+void Core::Tell(const std::string& englishText) { WriteLog(Translate(englishText) + ".", 0, true); }
+
+bool Core::Ask(const std::string& englishText, const std::string& englishTitle) {
+  const std::string text = Translate(englishText);
+  return op.YesNo(text, Translate(englishTitle));
+}
+
+}  // namespace zarvane

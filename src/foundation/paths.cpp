@@ -1,0 +1,164 @@
+#include "foundation/paths.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "foundation/text.h"
+
+namespace fs = std::filesystem;
+
+namespace zarvane {
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+std::string NativePath(std::string_view path) {
+  std::string r(path);
+  for (char& c : r)
+    if (c == '\\') c = kSep;
+  return r;
+}
+
+std::string JoinPath(std::string_view dir, std::string_view name) {
+  if (dir.empty()) return std::string(name);
+  std::string r(dir);
+  while (!name.empty() && IsSeparator(name.front())) name.remove_prefix(1);
+  if (!IsSeparator(r.back())) r += kSep;
+  r += name;
+  return r;
+}
+
+std::string NameWithoutExtension(std::string_view text) {
+  const size_t dot = text.rfind('.');
+  if (dot == std::string_view::npos) return std::string(text);
+  return Trim(text.substr(0, dot));
+}
+
+std::string Extension(std::string_view text) {
+  const size_t dot = text.rfind('.');
+  if (dot == std::string_view::npos) return {};
+  return Trim(text.substr(dot + 1));
+}
+
+std::string FileNameFromPath(std::string_view path) {
+  const size_t p = path.find_last_of("/\\");
+  if (p == std::string_view::npos) return std::string(path);
+  return std::string(path.substr(p + 1));
+}
+
+std::string DirectoryOf(std::string_view path) {
+  const size_t p = path.find_last_of("/\\");
+  if (p == std::string_view::npos) return {};
+  if (p == 0) return "/";
+  return std::string(path.substr(0, p));
+}
+
+std::string DriveRoot(std::string_view path) {
+  if (path.size() >= 3 && path[1] == ':' && IsSeparator(path[2])) return std::string(path.substr(0, 3));
+  if (!path.empty() && IsSeparator(path[0])) return "/";
+  return {};
+}
+
+std::string LongDirName(std::string_view path) {
+  std::string p(path);
+  if (p.find('~') == std::string::npos) return p;
+  return ResolveCase(p);
+}
+
+bool PathExists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::exists(fs::path(path), ec);
+}
+
+bool IsDirectory(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_directory(fs::path(path), ec);
+}
+
+bool IsRegularFile(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_regular_file(fs::path(path), ec);
+}
+
+std::string ResolveCase(const std::string& path) {
+  if (path.empty() || PathExists(path)) return path;
+  // Walk the components from the left, replacing each missing one by an entry
+  // of its directory that differs only in case.
+  std::string native = NativePath(path);
+  std::string resolved;
+  size_t i = 0;
+  if (!native.empty() && native[0] == kSep) {
+    resolved = "/";
+    while (i < native.size() && native[i] == kSep) ++i;
+  }
+  while (i < native.size()) {
+    size_t j = native.find(kSep, i);
+    if (j == std::string::npos) j = native.size();
+    const std::string part = native.substr(i, j - i);
+    std::string candidate = resolved.empty() ? part : JoinPath(resolved, part);
+    if (!part.empty() && part != "." && part != ".." && !PathExists(candidate)) {
+      const std::string dir = resolved.empty() ? "." : resolved;
+      std::error_code ec;
+      bool found = false;
+      for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (IEquals(name, part)) {
+          candidate = resolved.empty() ? name : JoinPath(resolved, name);
+          found = true;
+          break;
+        }
+      }
+      if (!found) return path;
+    }
+    resolved = candidate;
+    i = j;
+    while (i < native.size() && native[i] == kSep) ++i;
+  }
+  return resolved;
+}
+
+std::optional<std::string> ReadAll(const std::string& path) {
+  std::ifstream in(ResolveCase(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return data;
+}
+
+std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
+  if (IsDirectory(ResolveCase(path))) return std::nullopt;
+  auto data = ReadAll(path);
+  if (!data) return std::nullopt;
+  std::vector<std::string> lines;
+  size_t start = 0;
+  const std::string& d = *data;
+  while (start < d.size()) {
+    size_t nl = d.find('\n', start);
+    size_t end = nl == std::string::npos ? d.size() : nl;
+    size_t stop = end;
+    if (stop > start && d[stop - 1] == '\r') --stop;
+    lines.emplace_back(d, start, stop - start);
+    if (nl == std::string::npos) break;
+    start = nl + 1;
+  }
+  return lines;
+}
+
+bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+  std::ofstream out(ResolveCase(path), std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  for (const auto& l : lines) out << l << "\r\n";
+  out.close();
+  return !out.fail();
+}
+
+bool AppendLine(const std::string& path, const std::string& line) {
+  std::FILE* f = std::fopen(ResolveCase(path).c_str(), "ab");
+  if (!f) return false;
+  const std::string data = line + "\r\n";
+  const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace zarvane

@@ -1,0 +1,742 @@
+#include "qtui/formview.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTextEdit>
+#include <algorithm>
+
+#include "qtui/formhost.h"
+#include "qtui/qttext.h"
+
+namespace zarvane {
+
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0;
+
+// Calls a handler through a copy, so a handler that replaces itself stays alive
+// while it runs.
+template <class Handler, class... Args>
+void Call(const Handler& handler, Args... args) {
+  Handler copy = handler;
+  if (copy) copy(args...);
+}
+
+// Controls whose left-button presses are clicks (the others click through Qt signals).
+bool ClicksOnPress(ControlType type) {
+  return type == ControlType::Label || type == ControlType::PictureBox || type == ControlType::Image;
+}
+
+// Controls whose widgets take no mouse input of their own; we consume their mouse
+// events so a click on a label does not also reach the frame around it.
+bool OwnsMouse(ControlType type) {
+  return ClicksOnPress(type) || type == ControlType::Frame || type == ControlType::Shape;
+}
+
+WindowState StateOf(Qt::WindowStates states) {
+  if (states & Qt::WindowMinimized) return WindowState::Minimized;
+  if (states & Qt::WindowMaximized) return WindowState::Maximized;
+  return WindowState::Normal;
+}
+
+QStringList ToQtList(const std::vector<std::string>& items) {
+  QStringList list;
+  list.reserve(static_cast<int>(items.size()));
+  for (const std::string& item : items) list << ToQt(item);
+  return list;
+}
+
+int Pixels(int twips, double scale) { return qRound(twips / kTwipsPerPixel * scale); }
+
+// Counts the host as drawing while a sync runs, so no handler fires meanwhile.
+class SyncScope {
+ public:
+  explicit SyncScope(int& counter) : counter_(counter) { ++counter_; }
+  ~SyncScope() { --counter_; }
+
+ private:
+  int& counter_;
+};
+
+}  // namespace
+
+QString StripAccessKeys(const QString& caption) {
+  QString out;
+  out.reserve(caption.size());
+  for (qsizetype i = 0; i < caption.size(); ++i) {
+    if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) {
+      ++i;  // "&&" keeps one "&"; "&x" keeps the x
+    }
+    out += caption[i];
+  }
+  return out;
+}
+
+FormView::FormView(QtFormHost& host, Form& form) : QMainWindow(nullptr), host_(host), form_(&form) {
+  setObjectName(ToQt(form.Name()));
+  client_ = new QWidget(this);
+  client_->setObjectName(QStringLiteral("client"));
+  setCentralWidget(client_);
+  client_->installEventFilter(this);
+  baseFont_ = client_->font();
+  Sync(true);
+}
+
+FormView::~FormView() { form_ = nullptr; }
+
+// ---------------------------------------------------------------------------
+// Widgets
+
+void FormView::AddNewControls() {
+  const auto& controls = form_->Controls();
+  for (size_t i = items_.size(); i < controls.size(); ++i) {
+    Control& control = *controls[i];
+    Item item;
+    item.control = &control;
+    if (control.Type() == ControlType::Menu) {
+      hasMenus_ = true;
+    } else if ((item.widget = CreateWidget(control))) {
+      item.widget->setObjectName(ToQt(control.FullName()));
+      item.widget->installEventFilter(this);
+      byWidget_[item.widget] = &control;
+    }
+    items_.push_back(item);
+  }
+}
+
+QWidget* FormView::CreateWidget(Control& control) {
+  Control* c = &control;
+  // Runs an operator action on this window's model (not once the model is gone).
+  auto forward = [this](std::function<void()> action) {
+    if (form_ && host_.Exists(form_)) host_.Dispatch(action);
+  };
+  switch (control.Type()) {
+    case ControlType::Label: {
+      auto* label = new QLabel(client_);
+      label->setTextFormat(Qt::PlainText);
+      label->setWordWrap(true);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
+    case ControlType::CommandButton: {
+      auto* button = new QPushButton(client_);
+      button->setAutoDefault(false);
+      connect(button, &QPushButton::clicked, this, [c, forward] { forward([c] { Call(c->onClick); }); });
+      return button;
+    }
+    case ControlType::Frame:
+      return new QGroupBox(client_);
+    case ControlType::ComboBox: {
+      auto* combo = new QComboBox(client_);
+      combo->setEditable(true);
+      combo->setInsertPolicy(QComboBox::NoInsert);
+      combo->setCompleter(nullptr);
+      connect(combo, &QComboBox::activated, this, [this, c, forward](int index) {
+        forward([this, c, index] {
+          if (index >= 0 && index < c->ListCount()) c->SetListIndex(index);
+          if (Item* item = ItemFor(c)) {
+            item->listIndex = c->ListIndex();
+            item->text = c->Text();
+          }
+          Call(c->onClick);
+        });
+      });
+      connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, c, forward](const QString& text) {
+        forward([this, c, text] {
+          c->SetText(FromQt(text));
+          if (Item* item = ItemFor(c)) item->text = c->Text();
+          Call(c->onChange);
+        });
+      });
+      return combo;
+    }
+    case ControlType::ListBox: {
+      auto* list = new QListWidget(client_);
+      list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+      connect(list, &QListWidget::itemSelectionChanged, this, [this, c, list, forward] {
+        forward([this, c, list] {
+          const int count = std::min(list->count(), c->ListCount());
+          for (int i = 0; i < count; ++i) {
+            const bool selected = list->item(i)->isSelected();
+            if (c->Selected(i) != selected) c->SetSelected(i, selected);
+          }
+          const int row = list->currentRow();
+          if (row != c->ListIndex() && row < c->ListCount()) c->SetListIndex(row);
+          if (Item* item = ItemFor(c)) item->listIndex = c->ListIndex();
+          Call(c->onClick);
+        });
+      });
+      connect(list, &QListWidget::itemDoubleClicked, this,
+              [c, forward] { forward([c] { Call(c->onDblClick); }); });
+      return list;
+    }
+    case ControlType::TextBox: {
+      auto* edit = new QLineEdit(client_);
+      connect(edit, &QLineEdit::textEdited, this, [this, c, forward](const QString& text) {
+        forward([this, c, text] {
+          c->SetText(FromQt(text));
+          if (Item* item = ItemFor(c)) item->text = c->Text();
+          Call(c->onChange);
+        });
+      });
+      return edit;
+    }
+    case ControlType::CheckBox: {
+      auto* box = new QCheckBox(client_);
+      connect(box, &QCheckBox::clicked, this, [c, forward](bool checked) {
+        forward([c, checked] {
+          c->SetValue(checked ? 1 : 0);
+          Call(c->onClick);
+        });
+      });
+      return box;
+    }
+    case ControlType::OptionButton: {
+      // The model keeps its option groups exclusive; the widget only shows Value.
+      auto* option = new QRadioButton(client_);
+      option->setAutoExclusive(false);
+      connect(option, &QRadioButton::clicked, this, [c, forward] {
+        forward([c] {
+          c->SetValue(1);
+          Call(c->onClick);
+        });
+      });
+      return option;
+    }
+    case ControlType::PictureBox:
+    case ControlType::Image: {
+      auto* picture = new QLabel(client_);
+      picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return picture;
+    }
+    case ControlType::ProgressBar: {
+      auto* bar = new QProgressBar(client_);
+      bar->setRange(0, 100);
+      bar->setTextVisible(false);
+      return bar;
+    }
+    case ControlType::RichTextBox: {
+      auto* text = new QTextEdit(client_);
+      text->setReadOnly(true);
+      return text;
+    }
+    case ControlType::Shape: {
+      auto* shape = new QFrame(client_);
+      shape->setFrameShape(QFrame::NoFrame);
+      return shape;
+    }
+    case ControlType::Timer:
+    case ControlType::Menu:
+      return nullptr;
+  }
+  return nullptr;
+}
+
+FormView::Item* FormView::ItemFor(const Control* control) {
+  for (Item& item : items_)
+    if (item.control == control) return &item;
+  return nullptr;
+}
+
+QWidget* FormView::WidgetOf(const std::string& fullName) const {
+  if (!form_) return nullptr;
+  const Control* control = form_->Find(fullName);
+  for (const Item& item : items_)
+    if (item.control == control) return item.widget;
+  return nullptr;
+}
+
+QAction* FormView::ActionOf(const std::string& fullName) const {
+  auto it = menus_.find(fullName);
+  return it == menus_.end() ? nullptr : it->second.action;
+}
+
+QMenu* FormView::MenuOf(const std::string& fullName) const {
+  auto it = menus_.find(fullName);
+  return it == menus_.end() ? nullptr : it->second.menu;
+}
+
+// ---------------------------------------------------------------------------
+// Drawing the model
+
+void FormView::Sync(bool force) {
+  if (!form_) return;
+  if (!force && drawn_ && revision_ == form_->Revision()) return;
+  SyncScope scope(host_.syncing_);
+  AddNewControls();
+  const std::string structure = MenuStructure();
+  if (!drawn_ || structure != menuStructure_) {
+    menuStructure_ = structure;
+    RebuildMenus();
+  }
+  const bool menuBarChanged = ApplyMenus();
+  ApplyWindow(menuBarChanged);
+  UpdateScale();
+  for (Item& item : items_) ApplyControl(item);
+  drawn_ = true;
+  revision_ = form_->Revision();
+}
+
+void FormView::ApplyWindow(bool menuBarChanged) {
+  const Form& form = *form_;
+  if (!drawn_ || caption_ != form.Caption()) {
+    caption_ = form.Caption();
+    setWindowTitle(ToQt(caption_));
+  }
+  if (!drawn_ || border_ != form.HasBorder()) {
+    border_ = form.HasBorder();
+    if (windowFlags().testFlag(Qt::FramelessWindowHint) == border_) {
+      const bool wasVisible = isVisible();
+      setWindowFlag(Qt::FramelessWindowHint, !border_);
+      if (wasVisible) show();  // changing the flags hides the window
+    }
+  }
+  if (!drawn_ || state_ != form.State()) {
+    state_ = form.State();
+    Qt::WindowStates states = windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    if (state_ == WindowState::Minimized) states |= Qt::WindowMinimized;
+    if (state_ == WindowState::Maximized) states |= Qt::WindowMaximized;
+    setWindowState(states);
+  }
+  // The model's size is the client size; a maximised or minimised window takes
+  // it once it is normal again.
+  if (state_ == WindowState::Normal &&
+      (!drawn_ || menuBarChanged || width_ != form.Width() || height_ != form.Height())) {
+    width_ = form.Width();
+    height_ = form.Height();
+    resize(std::max(1, Pixels(width_, 1.0)), std::max(1, Pixels(height_, 1.0)) + MenuBarHeight());
+  }
+}
+
+int FormView::MenuBarHeight() const {
+  if (!hasMenus_ || !menuBarVisible_) return 0;
+  return menuBar()->sizeHint().height();
+}
+
+void FormView::UpdateScale() {
+  double sx = 1.0, sy = 1.0;
+  if (form_->ScalesControls() && shown_ && form_->Width() > 0 && form_->Height() > 0) {
+    if (client_->width() <= 0 || client_->height() <= 0) return;  // minimised: keep the last scale
+    sx = client_->width() * kTwipsPerPixel / form_->Width();
+    sy = client_->height() * kTwipsPerPixel / form_->Height();
+  }
+  scaleX_ = sx;
+  scaleY_ = sy;
+  // Fonts follow the smaller of the two factors, within bounds, so texts stay legible.
+  const double factor = std::clamp(std::min(sx, sy), 0.6, 2.0);
+  QFont font = baseFont_;
+  if (factor != 1.0) {
+    if (baseFont_.pointSizeF() > 0)
+      font.setPointSizeF(baseFont_.pointSizeF() * factor);
+    else
+      font.setPixelSize(std::max(1, qRound(baseFont_.pixelSize() * factor)));
+  }
+  if (client_->font() != font) client_->setFont(font);
+}
+
+void FormView::Relayout() {
+  if (!form_) return;
+  UpdateScale();
+  for (Item& item : items_) ApplyGeometry(item);
+}
+
+void FormView::ApplyControl(Item& item) {
+  QWidget* widget = item.widget;
+  if (!widget) return;
+  const Control& c = *item.control;
+  QSignalBlocker blocker(widget);
+  ApplyParent(item);
+  ApplyGeometry(item);
+  ApplyCaption(item);
+  const QString tip = ToQtLines(c.ToolTip());
+  if (widget->toolTip() != tip) widget->setToolTip(tip);
+  if (widget->testAttribute(Qt::WA_Disabled) == c.Enabled()) widget->setEnabled(c.Enabled());
+
+  switch (c.Type()) {
+    case ControlType::CheckBox:
+    case ControlType::OptionButton: {
+      auto* button = static_cast<QAbstractButton*>(widget);
+      const bool on = c.Value() != 0;
+      if (button->isChecked() != on) button->setChecked(on);
+      break;
+    }
+    case ControlType::ComboBox:
+    case ControlType::ListBox:
+      ApplyList(item, !item.drawn || item.items != c.Items());
+      break;
+    case ControlType::TextBox:
+      ApplyEditText(item);
+      break;
+    case ControlType::PictureBox:
+    case ControlType::Image:
+      ApplyPicture(item);
+      break;
+    case ControlType::ProgressBar: {
+      auto* bar = static_cast<QProgressBar*>(widget);
+      const int value = std::clamp(c.Value(), 0, 100);
+      if (bar->value() != value) bar->setValue(value);
+      break;
+    }
+    case ControlType::RichTextBox:
+      if (!item.drawn || item.text != c.Text()) {
+        item.text = c.Text();
+        static_cast<QTextEdit*>(widget)->setPlainText(ToQtLines(item.text));
+      }
+      break;
+    default:
+      break;
+  }
+  if (widget->isHidden() == c.Visible()) widget->setVisible(c.Visible());
+  item.drawn = true;
+}
+
+void FormView::ApplyParent(Item& item) {
+  QWidget* widget = item.widget;
+  QWidget* parent = client_;
+  const std::string& container = item.control->Container();
+  if (!container.empty()) {
+    if (Control* holder = form_->Find(container)) {
+      Item* holderItem = ItemFor(holder);
+      QWidget* candidate = holderItem ? holderItem->widget : nullptr;
+      if (candidate && candidate != widget && !widget->isAncestorOf(candidate)) parent = candidate;
+    }
+  }
+  if (widget->parentWidget() != parent) widget->setParent(parent);  // shown again by the caller
+}
+
+void FormView::ApplyGeometry(Item& item) {
+  if (!item.widget) return;
+  const Control& c = *item.control;
+  const QRect rect(Pixels(c.Left(), scaleX_), Pixels(c.Top(), scaleY_),
+                   std::max(0, Pixels(c.Width(), scaleX_)), std::max(0, Pixels(c.Height(), scaleY_)));
+  if (item.widget->geometry() != rect) item.widget->setGeometry(rect);
+}
+
+void FormView::ApplyCaption(Item& item) {
+  const Control& c = *item.control;
+  switch (c.Type()) {
+    case ControlType::Label: {
+      auto* label = static_cast<QLabel*>(item.widget);
+      const QString text = StripAccessKeys(ToQtLines(c.Caption()));
+      if (label->text() != text) label->setText(text);
+      break;
+    }
+    case ControlType::CommandButton:
+    case ControlType::CheckBox:
+    case ControlType::OptionButton: {
+      auto* button = static_cast<QAbstractButton*>(item.widget);
+      const QString text = ToQtLines(c.Caption());  // Qt reads "&" access keys as VB does
+      if (button->text() != text) button->setText(text);
+      break;
+    }
+    case ControlType::Frame: {
+      auto* frame = static_cast<QGroupBox*>(item.widget);
+      const QString title = ToQt(c.Caption());
+      if (frame->title() != title) frame->setTitle(title);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void FormView::ApplyList(Item& item, bool listChanged) {
+  const Control& c = *item.control;
+  if (c.Type() == ControlType::ComboBox) {
+    auto* combo = static_cast<QComboBox*>(item.widget);
+    if (listChanged) {
+      combo->clear();
+      combo->addItems(ToQtList(c.Items()));
+      item.items = c.Items();
+    }
+    const bool indexChanged = listChanged || item.listIndex != c.ListIndex();
+    if (indexChanged) {
+      if (combo->currentIndex() != c.ListIndex()) combo->setCurrentIndex(c.ListIndex());
+      item.listIndex = c.ListIndex();
+    }
+    // Clearing or choosing an item rewrites the edit text, so draw the text again then.
+    ApplyEditText(item, indexChanged);
+    return;
+  }
+
+  auto* list = static_cast<QListWidget*>(item.widget);
+  if (listChanged) {
+    list->clear();
+    list->addItems(ToQtList(c.Items()));
+    item.items = c.Items();
+  }
+  const int count = list->count();
+  bool anySelected = false;
+  for (int i = 0; i < count && !anySelected; ++i) anySelected = c.Selected(i);
+  for (int i = 0; i < count; ++i) {
+    // A model that only sets ListIndex shows that item selected.
+    const bool selected = c.Selected(i) || (!anySelected && i == c.ListIndex());
+    if (list->item(i)->isSelected() != selected) list->item(i)->setSelected(selected);
+  }
+  if (c.ListIndex() >= 0 && c.ListIndex() < count && list->currentRow() != c.ListIndex())
+    list->selectionModel()->setCurrentIndex(list->model()->index(c.ListIndex(), 0),
+                                            QItemSelectionModel::NoUpdate);
+  item.listIndex = c.ListIndex();
+}
+
+void FormView::ApplyEditText(Item& item, bool force) {
+  const Control& c = *item.control;
+  // Only a change of the model's text is drawn, so what the operator is typing stays.
+  if (!force && item.drawn && item.text == c.Text()) return;
+  const QString text = ToQt(c.Text());
+  if (c.Type() == ControlType::ComboBox) {
+    auto* combo = static_cast<QComboBox*>(item.widget);
+    if (combo->currentText() != text) combo->setEditText(text);
+  } else {
+    auto* edit = static_cast<QLineEdit*>(item.widget);
+    if (edit->text() != text) edit->setText(text);
+  }
+  item.text = c.Text();
+}
+
+void FormView::ApplyPicture(Item& item) {
+  const Control& c = *item.control;
+  if (item.drawn && item.picture == c.Picture() && item.stretch == c.Stretch()) return;
+  item.picture = c.Picture();
+  item.stretch = c.Stretch();
+  auto* label = static_cast<QLabel*>(item.widget);
+  label->setScaledContents(item.stretch);
+  const QPixmap pixmap = item.picture.empty() ? QPixmap() : QPixmap(ToQt(item.picture));
+  if (pixmap.isNull())
+    label->clear();
+  else
+    label->setPixmap(pixmap);
+}
+
+// ---------------------------------------------------------------------------
+// Menus
+
+std::string FormView::MenuStructure() const {
+  std::string structure;
+  for (const auto& control : form_->Controls()) {
+    if (control->Type() != ControlType::Menu) continue;
+    structure += control->FullName();
+    structure += '\1';
+    structure += control->MenuParent();
+    structure += control->Caption() == "-" ? "\1-\2" : "\1+\2";
+  }
+  return structure;
+}
+
+void FormView::RebuildMenus() {
+  for (QObject* object : menuObjects_) delete object;
+  menuObjects_.clear();
+  menus_.clear();
+  if (!hasMenus_) return;
+
+  std::map<std::string, std::vector<Control*>> children;
+  std::vector<Control*> roots;
+  for (const auto& control : form_->Controls()) {
+    if (control->Type() != ControlType::Menu) continue;
+    if (control->MenuParent().empty())
+      roots.push_back(control.get());
+    else
+      children[control->MenuParent()].push_back(control.get());
+  }
+
+  QMenuBar* bar = menuBar();
+  for (Control* root : roots) {
+    const std::string name = root->FullName();
+    auto kids = children.find(name);
+    if (kids == children.end()) {
+      // A top-level menu without items is a command right on the menu bar.
+      auto* action = new QAction(this);
+      action->setObjectName(ToQt(name));
+      action->setSeparator(root->Caption() == "-");
+      bar->addAction(action);
+      menuObjects_.push_back(action);
+      menus_[name] = {nullptr, action, action->isSeparator()};
+      connect(action, &QAction::triggered, this, [this, root] {
+        if (form_ && host_.Exists(form_)) host_.Dispatch([root] { Call(root->onClick); });
+      });
+      continue;
+    }
+    auto* menu = new QMenu(this);
+    bar->addMenu(menu);
+    menuObjects_.push_back(menu);
+    BuildMenu(nullptr, *root, children, menu);
+  }
+}
+
+void FormView::BuildMenu(QMenu* parent, Control& control,
+                         const std::map<std::string, std::vector<Control*>>& children,
+                         QMenu* ownMenu) {
+  const std::string name = control.FullName();
+  Control* c = &control;
+  if (parent && control.Caption() == "-") {
+    QAction* separator = parent->addSeparator();
+    separator->setObjectName(ToQt(name));
+    menus_[name] = {nullptr, separator, true};
+    return;
+  }
+  auto kids = children.find(name);
+  if (ownMenu || kids != children.end()) {
+    QMenu* menu = ownMenu ? ownMenu : new QMenu(parent);
+    if (parent) parent->addMenu(menu);
+    menu->setObjectName(ToQt(name));
+    menu->menuAction()->setObjectName(ToQt(name));
+    menus_[name] = {menu, menu->menuAction(), false};
+    // As in VB, opening a menu is its click: the model updates the items then.
+    connect(menu, &QMenu::aboutToShow, this, [this, c] {
+      if (form_ && host_.Exists(form_)) host_.Dispatch([c] { Call(c->onClick); });
+    });
+    if (kids != children.end())
+      for (Control* child : kids->second) BuildMenu(menu, *child, children, nullptr);
+    return;
+  }
+  auto* action = new QAction(parent);
+  action->setObjectName(ToQt(name));
+  parent->addAction(action);
+  menus_[name] = {nullptr, action, false};
+  connect(action, &QAction::triggered, this, [this, c] {
+    if (form_ && host_.Exists(form_)) host_.Dispatch([c] { Call(c->onClick); });
+  });
+}
+
+bool FormView::ApplyMenus() {
+  if (!hasMenus_) return false;
+  bool anyTopLevel = false;
+  for (const auto& control : form_->Controls()) {
+    if (control->Type() != ControlType::Menu) continue;
+    auto it = menus_.find(control->FullName());
+    if (it == menus_.end()) continue;  // its parent menu does not exist
+    QAction* action = it->second.action;
+    QSignalBlocker blocker(action);
+    if (!it->second.separator) {
+      const QString text = ToQtLines(control->Caption());
+      if (action->text() != text) action->setText(text);
+      const bool checked = control->Value() != 0;
+      if (action->isCheckable() != checked) action->setCheckable(checked);
+      if (action->isChecked() != checked) action->setChecked(checked);
+      if (action->isEnabled() != control->Enabled()) action->setEnabled(control->Enabled());
+    }
+    if (action->isVisible() != control->Visible()) action->setVisible(control->Visible());
+    if (control->MenuParent().empty() && control->Visible()) anyTopLevel = true;
+  }
+  // A window whose menus are all pop-ups shows no menu bar.
+  if (drawn_ && anyTopLevel == menuBarVisible_) return false;
+  menuBarVisible_ = anyTopLevel;
+  menuBar()->setVisible(anyTopLevel);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Operator actions
+
+void FormView::OnClientResized() {
+  Relayout();
+  if (!form_ || !shown_ || host_.Syncing() || !host_.Exists(form_)) return;
+  host_.Dispatch([this] {
+    if (!form_) return;
+    // A window that keeps its controls fixed reports its new client size to the
+    // model; a scaling window keeps its design size.
+    if (!form_->ScalesControls() && state_ == WindowState::Normal && !isMinimized()) {
+      const int w = client_->width(), h = client_->height();
+      if (w > 0 && h > 0 && (w != Pixels(form_->Width(), 1.0) || h != Pixels(form_->Height(), 1.0))) {
+        width_ = qRound(w * kTwipsPerPixel);
+        height_ = qRound(h * kTwipsPerPixel);
+        form_->Resize(width_, height_);
+      }
+    }
+    form_->Form_Resize();
+  });
+}
+
+bool FormView::eventFilter(QObject* watched, QEvent* event) {
+  if (!form_) return false;
+  if (watched == client_) {
+    if (event->type() == QEvent::Resize) OnClientResized();
+    return false;
+  }
+  auto found = byWidget_.find(watched);
+  if (found == byWidget_.end()) return false;
+  Control* c = found->second;
+  const ControlType type = c->Type();
+  auto* widget = static_cast<QWidget*>(watched);
+  auto forward = [this](std::function<void()> action) {
+    if (form_ && host_.Exists(form_)) host_.Dispatch(action);
+  };
+
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: {
+      if (!OwnsMouse(type)) return false;
+      if (!widget->isEnabled()) return true;
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton &&
+          ClicksOnPress(type))
+        forward([c] { Call(c->onClick); });
+      else if (event->type() == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton &&
+               ClicksOnPress(type))
+        forward([c] { Call(c->onDblClick); });
+      else if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton)
+        forward([c] { Call(c->onMouseUp, 2); });
+      return true;
+    }
+    case QEvent::FocusIn:
+    case QEvent::FocusOut: {
+      // Focus leaving with the window (another window, a pop-up) is no focus change
+      // within the form.
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
+      if (event->type() == QEvent::FocusIn)
+        forward([c] { Call(c->onGotFocus); });
+      else
+        forward([c] { Call(c->onLostFocus); });
+      return false;
+    }
+    case QEvent::KeyPress: {
+      if (type != ControlType::ComboBox && type != ControlType::TextBox) return false;
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+      forward([c] { Call(c->onKeyDown, 13); });
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void FormView::closeEvent(QCloseEvent* event) {
+  // The model decides: the host unloads the form when closing is allowed.
+  event->ignore();
+  if (form_ && host_.Exists(form_)) host_.RequestClose(*form_);
+}
+
+void FormView::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange || !form_ || host_.Syncing()) return;
+  const WindowState state = StateOf(windowState());
+  if (state == state_ || !host_.Exists(form_)) return;
+  state_ = state;
+  host_.Dispatch([this, state] {
+    if (!form_) return;
+    form_->SetState(state);
+    form_->Form_Resize();
+  });
+}
+
+}  // namespace zarvane

@@ -1,0 +1,117 @@
+#pragma once
+// The Qt window of one Form. It creates one widget per control (objectName =
+// the control's full name, e.g. "comboBlade(1)"), draws the model's state into
+// them and forwards the operator's actions to the control handlers through the
+// host, which then brings every window up to date.
+
+#include <QFont>
+#include <QMainWindow>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "foundation/forms.h"
+
+class QAction;
+class QMenu;
+
+namespace zarvane {
+
+class QtFormHost;
+
+class FormView : public QMainWindow {
+ public:
+  FormView(QtFormHost& host, Form& form);
+  ~FormView() override;
+
+  Form& Model() const { return *form_; }
+  // Draws the model into the widgets when it changed since the last sync (or
+  // always with `force`). Never calls a handler.
+  void Sync(bool force = false);
+  // The widget drawing a control; nullptr for timers, menus and unknown names.
+  QWidget* WidgetOf(const std::string& fullName) const;
+  // The action of a menu control (for a menu with children, its menu's action).
+  QAction* ActionOf(const std::string& fullName) const;
+  // The pop-up menu of a menu control with children; nullptr otherwise.
+  QMenu* MenuOf(const std::string& fullName) const;
+
+  // Called by the host around showing and hiding the window.
+  void SetShown(bool shown) { shown_ = shown; }
+  // Cuts the view off its model before it is deleted, so late Qt events do nothing.
+  void Detach() { form_ = nullptr; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  // One control and what was last drawn of the model's operator-editable state.
+  struct Item {
+    Control* control = nullptr;
+    QWidget* widget = nullptr;  // nullptr for timers and menus
+    bool drawn = false;
+    std::string text;
+    std::vector<std::string> items;
+    int listIndex = -2;
+    std::string picture;
+    bool stretch = false;
+  };
+  struct MenuEntry {
+    QMenu* menu = nullptr;      // set for menus with children
+    QAction* action = nullptr;  // the entry on its parent menu or the menu bar
+    bool separator = false;
+  };
+
+  void AddNewControls();
+  QWidget* CreateWidget(Control& control);
+  void ApplyControl(Item& item);
+  void ApplyParent(Item& item);
+  void ApplyGeometry(Item& item);
+  void ApplyCaption(Item& item);
+  void ApplyList(Item& item, bool listChanged);
+  void ApplyEditText(Item& item, bool force = false);
+  void ApplyPicture(Item& item);
+  void ApplyWindow(bool menuBarChanged);
+  void Relayout();
+  void UpdateScale();
+  void OnClientResized();
+
+  std::string MenuStructure() const;
+  void RebuildMenus();
+  void BuildMenu(QMenu* parent, Control& control,
+                 const std::map<std::string, std::vector<Control*>>& children, QMenu* ownMenu);
+  bool ApplyMenus();  // true when the menu bar's visibility changed
+
+  Item* ItemFor(const Control* control);
+  int MenuBarHeight() const;
+
+  QtFormHost& host_;
+  Form* form_;
+  QWidget* client_;
+  QFont baseFont_;
+  std::vector<Item> items_;
+  std::map<const QObject*, Control*> byWidget_;
+  std::map<std::string, MenuEntry> menus_;
+  std::vector<QObject*> menuObjects_;  // top-level menus and menu-bar actions we own
+  std::string menuStructure_;
+  bool hasMenus_ = false;
+  bool menuBarVisible_ = false;
+
+  bool drawn_ = false;
+  bool shown_ = false;
+  std::uint64_t revision_ = 0;
+  double scaleX_ = 1.0, scaleY_ = 1.0;
+  // Window state as last drawn from (or reported to) the model.
+  std::string caption_;
+  bool border_ = true;
+  int width_ = -1, height_ = -1;
+  WindowState state_ = WindowState::Normal;
+};
+
+// A VB-style label caption as plain text: "&&" is a literal "&", a single "&"
+// only marks the access key and is dropped.
+QString StripAccessKeys(const QString& caption);
+
+}  // namespace zarvane

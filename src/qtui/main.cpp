@@ -1,0 +1,144 @@
+// The zarvane program: the station with its Qt windows, or headless with the
+// scripted operator (--script).
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QTimer>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "foundation/core.h"
+#include "foundation/paths.h"
+#include "foundation/script.h"
+#include "foundation/text.h"
+#include "platform/linux.h"
+#include "qtui/formhost.h"
+#include "qtui/qtoperator.h"
+#include "station/station.h"
+
+using namespace zarvane;
+
+namespace {
+
+struct Options {
+  std::string home;
+  std::string script;
+  bool virtualClock = false;
+  std::string printDir;
+  bool openDocuments = false;
+  std::vector<std::string> stationArgs;
+  std::string error;
+};
+
+Options ParseOptions(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) o.error = a + " needs a value";
+      else out = argv[++i];
+    };
+    if (a == "--home") value(o.home);
+    else if (a == "--script") value(o.script);
+    else if (a == "--print-dir") value(o.printDir);
+    else if (a == "--virtual-clock") o.virtualClock = true;
+    else if (a == "--open-documents") o.openDocuments = true;
+    else if (a == "--help") o.error = "help";
+    else if (a.rfind("--", 0) == 0) o.error = "unknown option " + a;
+    else o.stationArgs.push_back(Utf8ToCp1252(a));
+  }
+  return o;
+}
+
+const char* kUsage =
+    "usage: zarvane [--home DIR] [--script FILE] [--virtual-clock] [--print-dir DIR] [--open-documents] "
+    "[/INI file | /PQ]\n";
+
+std::string HomeDirectory(const Options& o) {
+  if (!o.home.empty()) return Utf8ToCp1252(o.home);
+  if (const char* env = std::getenv("ZARVANE_HOME"); env && *env) return Utf8ToCp1252(env);
+  return Utf8ToCp1252(QCoreApplication::applicationDirPath().toStdString());
+}
+
+int RunHeadless(const Options& o, int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  std::ifstream in(o.script, std::ios::binary);
+  if (!in) {
+    std::cerr << "zarvane: cannot read the script " << o.script << "\n";
+    return 2;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+
+  ScriptedOperator op(std::cout);
+  LinuxPlatformOptions po;
+  po.headless = !o.openDocuments;
+  po.virtualClock = o.virtualClock;
+  const std::string home = HomeDirectory(o);
+  po.printDirectory = o.printDir.empty() ? JoinPath(home, "printed") : o.printDir;
+  LinuxPlatform lp(po, &op);
+  Forms forms(&lp.clock());
+  Core core(lp.platform(), op, forms);
+  try {
+    ScriptRunner runner(forms, op, lp.clock(), ParseScript(text.str()));
+    forms.SetHost(&runner);
+    Station station(core);
+    runner.QueueLeadingAnswers();
+    if (!station.Start(home, o.stationArgs)) return 1;
+    runner.Run([&] { return station.Exited(); });
+    if (!station.Exited()) station.cmdExit_Click();
+    if (!station.Exited()) throw ScriptAbort{"the station did not exit at the end of the script"};
+    if (op.Pending()) op.Line("WARNING: " + std::to_string(op.Pending()) + " queued answers were not used");
+    forms.SetHost(nullptr);
+  } catch (const ScriptAbort& abort) {
+    op.Line("ERROR: " + abort.message);
+    std::cerr << "zarvane: " << Cp1252ToUtf8(abort.message) << "\n";
+    forms.SetHost(nullptr);
+    return 2;
+  }
+  return 0;
+}
+
+int RunWindows(const Options& o, int argc, char** argv) {
+  QApplication app(argc, argv);
+  app.setQuitOnLastWindowClosed(false);
+  QtOperator op;
+  LinuxPlatformOptions po;
+  po.virtualClock = o.virtualClock;
+  po.printDirectory = o.printDir;
+  LinuxPlatform lp(po, &op);
+  Forms forms(&lp.clock());
+  Core core(lp.platform(), op, forms);
+  QtFormHost host(forms);
+  Station station(core);
+  host.onCloseRequest = [&](Form& form) {
+    // Closing the main window is the Exit command; it may ask first.
+    if (&form != &station.frmMain) return true;
+    station.cmdExit_Click();
+    return false;
+  };
+  if (!station.Start(HomeDirectory(o), o.stationArgs)) return 1;
+  if (station.Exited()) return 0;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (station.Exited()) QCoreApplication::quit();
+  });
+  watch.start(100);
+  return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Options o = ParseOptions(argc, argv);
+  if (!o.error.empty()) {
+    if (o.error != "help") std::cerr << "zarvane: " << o.error << "\n";
+    std::cerr << kUsage;
+    return o.error == "help" ? 0 : 2;
+  }
+  return o.script.empty() ? RunWindows(o, argc, argv) : RunHeadless(o, argc, argv);
+}

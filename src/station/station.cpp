@@ -1,0 +1,375 @@
+#include "station/station.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "foundation/paths.h"
+#include "foundation/text.h"
+#include "zarvane_version.h"
+
+namespace zarvane {
+namespace {
+
+std::string DateTimeText(std::chrono::system_clock::time_point when, const char* format) {
+  const std::time_t t = std::chrono::system_clock::to_time_t(when);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  char buf[32];
+  std::strftime(buf, sizeof buf, format, &tm);
+  return buf;
+}
+
+bool Truthy(const std::string& value) { return Val(value) != 0; }
+
+}  // namespace
+
+FrmOptions::FrmOptions(Forms& forms) : Form(forms, "frmOptions") {
+  SetCaption("Options");
+  Resize(5400, 3600);
+  int left = 1200;
+  for (const char* name : {"cmdOK", "cmdCancel", "cmdApply"}) {
+    Control& b = Add(ControlType::CommandButton, name);
+    b.SetCaption(std::string(name).substr(3));
+    b.Move(left, 2880, 1140, 420);
+    b.onClick = [this] { Hide(); };
+    left += 1320;
+  }
+  (*this)("cmdApply").onClick = [] {};  // the dialog holds no settings yet: Apply changes nothing
+}
+
+Station::Station(Core& core)
+    : c(core), frmMain(core.forms, core), frmSplash(core.forms, core), frmProgress(core.forms, core),
+      frmOptions(core.forms) {
+  frmMain("cmdExit").onClick = [this] { cmdExit_Click(); };
+  frmMain("mnuExit").onClick = [this] { frmMain("cmdExit").Click(); };
+  for (int language = 1; language <= 5; ++language)
+    frmMain(FrmMain::LanguageMenu(language)).onClick = [this, language] { mnuLanguage_Click(language); };
+  frmMain("picLogo").onClick = [this] { ShowAbout(); };
+  frmMain("mnuAbout").onClick = [this] { ShowAbout(); };
+  frmMain("mnuHelp").onClick = [this] { frmSplash("cmdHelp").Click(); };
+  frmMain("mnuProgHelp").onClick = [this] { c.ShellOpen("Open", helpFile, "", "", 3); };
+  frmMain("mnuSettings").onClick = [this] { frmOptions.Show(true); };
+  frmMain.onResize = [this] { frmMain_Resize(); };
+
+  // Commands of subsystems that are not part of this build stay disabled, so
+  // nothing pretends to work.
+  for (const char* name : {"mnuRunQVXProg", "mnuProbeCal", "mnuMakePart", "mnuConvertPTS", "mnuReset", "mnuCheckNet",
+                           "mnuAssoc", "mnuCopyZones", "mnuReanalyze", "mnuBladeStart", "mnuReprint", "cmdGo"})
+    frmMain(name).SetEnabled(false);
+
+  auto closeSplash = [this] { frmSplash.Unload(); };
+  frmSplash("cmdOK").onClick = closeSplash;
+  for (const char* name : {"fraMainFrame", "picLogo", "lblProductName", "lblCopyright", "lblStatus"})
+    frmSplash(name).onClick = closeSplash;
+  frmSplash("cmdHelp").onClick = [this] { SplashHelp(); };
+  frmSplash("cmdSysInfo").onClick = [this] { SplashSystemInfo(); };
+}
+
+Station::~Station() = default;
+
+void Station::Skipped(const std::string& step, const std::string& subsystem) {
+  c.WriteLog(step + ": skipped, " + subsystem + " is not part of this build.", 0);
+}
+
+bool Station::Start(const std::string& home, const std::vector<std::string>& commandLine) {
+  c.gHome = home;
+  while (c.gHome.size() > 1 && IsSeparator(c.gHome.back())) c.gHome.pop_back();
+  // The lock comes before anything else: a second station on the same home
+  // must not move the first one's log aside, back up its files or stop its host.
+  if (c.platform.lock && !c.platform.lock->Acquire(c.gHome)) {
+    c.gIniFile = c.HomeFile("zarv.ini");
+    const int language = ValInt(c.GetKeyVal(c.gIniFile, "Language"));
+    c.SetLanguageReadOnly(true);
+    c.loadLanguage(language >= 1 && language <= 5 ? language : 1);
+    std::string product = c.PeekIniVal("Interface", "ProductName").value_or(c.AppTitle);
+    if (Trim(product).empty()) product = c.AppTitle;
+    c.op.Message(c.Translate("Error: Another instance of the") + " " + product + " " +
+                     c.Translate("application is already running. Logoff Windows and re-logon to start a clean "
+                                 "session. To Logoff type CTRL-ALT-DEL and press the Logoff button") +
+                     ".",
+                 c.AppTitle);
+    exited_ = true;
+    return false;
+  }
+  loading_ = true;
+  Form_Initialize(commandLine);
+  Form_Load();
+  loading_ = false;
+  if (exitPending_) {
+    exitPending_ = false;
+    cmdExit_Click();
+  }
+  return true;
+}
+
+void Station::SplashStatus(const std::string& englishText, const std::string& suffix) {
+  const std::string text = c.Translate(englishText) + suffix;
+  frmSplash("lblStatus").SetCaption(text);
+  c.WriteLog(text, 0);
+  c.op.Status(text);
+  frmSplash.Refresh();
+}
+
+void Station::Form_Initialize(const std::vector<std::string>& commandLine) {
+  gStartMode = StartMode::Normal;
+  c.gLocalBladesDir = c.HomeFile("blades");
+  c.gLocalFixturesDir = c.HomeFile("fixtures");
+  c.gLocalProgramsDir = c.HomeFile("quorvx programs");
+
+  c.gIniFile = c.HomeFile("zarv.ini");
+  if (!c.FileExists(c.gIniFile, true)) c.WriteDefaultIni();
+
+  c.MakeOLD(c.HomeFile("debug.txt"));
+
+  c.gDebugLevel = ValInt(c.GetKeyVal(c.gIniFile, "debuglevel"));
+
+  c.gDotDecimal = !c.platform.system || c.platform.system->DecimalSeparator() == '.';
+  c.WriteLog(c.gDotDecimal ? "Locale uses . as decimal" : "Locale uses other than US", 9);
+
+  const std::string languageText = c.GetKeyVal(c.gIniFile, "Language");
+  int language = languageText.empty() ? 1 : ValInt(languageText);
+  if (language < 1 || language > 5) {
+    c.WriteLog("frmMain_Initialize: Language " + languageText + " is not 1 to 5, English is used.", 0);
+    language = 1;
+  }
+  c.gLanguage = language;
+  c.loadLanguage(language);
+
+  c.gProductName = c.GetIniVal("Interface", "ProductName", c.AppTitle);
+  if (Trim(c.gProductName).empty()) c.gProductName = "Zarvane";
+
+  c.WriteLog(c.gProductName + " Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
+                 std::to_string(kVersionRevision),
+             0);
+  const auto now = c.platform.clock ? c.platform.clock->Now() : std::chrono::system_clock::now();
+  c.WriteLog("Date: " + DateTimeText(now, "%m/%d/%y") + " Time: " + DateTimeText(now, "%H:%M:%S"), 0);
+  c.WriteLog("debuglevel " + std::to_string(c.gDebugLevel), 0);
+
+  const std::string line = Join(commandLine, " ");
+  c.WriteLog("frmMain_Initialize: Start: Command Line was: " + line, 0);
+  const Texts words = c.SplitWords(line);
+  gCommandWord = words.empty() ? "" : words[0];
+  if (words.size() == 2 && words[0] == "/INI") {
+    c.gIniFile = words[1];
+    c.WriteLog("frmMain_Initialize: Settings file is " + c.gIniFile, 0);
+  } else if (words.size() == 1 && words[0] == "/PQ") {
+    gStartMode = StartMode::ProbeQualification;
+    c.WriteLog("Form_Initialize: Probe qualification commanded.", 3);
+  } else if (!words.empty()) {
+    c.WriteLog("frmMain_Initialize: Command line not understood and ignored: " + line, 0);
+  }
+
+  gSingleZone = Truthy(c.GetKeyVal(c.gIniFile, "SingleZone"));
+
+  gInterface = UCase(c.GetKeyVal(c.gIniFile, "Interface"));
+  if (gInterface.empty()) gInterface = "CMM1";
+  if (InTestMode()) c.WriteLog(c.Translate("Interface is in TEST mode"), 10, true);
+
+  if (NormalStart()) {
+    frmSplash("lblProductName")
+        .SetCaption(c.gProductName + " " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor));
+    frmSplash("lblCopyright").SetCaption(kLegalNotice);
+    frmSplash.ShowButtons(false);
+    frmSplash.LoadLogo(c.GetIniVal("Interface", "Logo", c.HomeFile("CompanyLogo.bmp")));
+    frmSplash.Show(false);
+    SplashStatus("Initializing", " " + c.gProductName + "...");
+  }
+
+  for (const char* name : {"fixture.txt", "Header.txt", "Blade.csv"}) c.MakeOLD(c.HomeFile(name));
+  if (!InTestMode())
+    for (const char* name : {"blade.rtf", "QUORVX.RTF", "QUORVX.TXT", "Blade.bft"}) c.MakeOLD(c.HomeFile(name));
+
+  if (!InTestMode()) {
+    if (host) host->RestartRunningHost(frmSplash);
+    else Skipped("frmMain_Initialize: Checking for a running Quorvex", "the host connection");
+  }
+  hostRunCount = 0;
+  if (!InTestMode()) {
+    if (host) host->StartQVX(true, false, frmMain, frmSplash);
+    else Skipped("frmMain_Initialize: Starting Quorvex", "the host connection");
+  } else {
+    gHostVersion = c.Translate("TEST");
+  }
+  c.WriteLog("frmMain_Initialize: End", 7);
+}
+
+void Station::DisableZone(int zone) {
+  for (const char* name : {"framZone", "comboBlade", "cmbFixture", "cmbOp", "lblPart", "lblFixture", "lblOperation"})
+    frmMain(name, zone).SetEnabled(false);
+}
+
+void Station::Form_Load() {
+  c.WriteLog("frmMain_Form_Load: Start:", 7);
+  if (!InTestMode()) {
+    if (host) host->CheckHostSettings();
+    else Skipped("frmMain_Form_Load: Checking the Quorvex settings", "the host connection");
+  }
+  for (int language = 1; language <= 5; ++language)
+    frmMain(FrmMain::LanguageMenu(language)).SetValue(language == c.gLanguage ? 1 : 0);
+  if (!gSingleZone) frmMain.SetScalesControls(true);
+  frmMain.SetCaption(c.AppTitle);
+  helpFile = JoinPath(c.HomeFile("help"), "operation.chm");
+  if (ValInt(c.GetKeyVal(c.gIniFile, "Operator_Mode")) == 1) {
+    frmMain("mnuProgramming").SetVisible(false);
+    frmMain("mnuLanguages").SetVisible(false);
+    frmMain.SetBorder(false);
+  }
+  if (ValInt(c.GetKeyVal(c.gIniFile, "CheckTimerON")) == 1) {
+    if (host) frmMain("CheckTimer").SetEnabled(true);
+    else Skipped("frmMain_Form_Load: The check timer", "the host connection");
+  }
+  for (int zone = 1; zone <= kZones; ++zone) {
+    if (ValInt(c.GetKeyVal(c.gIniFile, "Zone" + std::to_string(zone) + "_DISABLE")) == 1) {
+      c.WriteLog("frmMain_Load: Disabling zone: " + std::to_string(zone), 3);
+      DisableZone(zone);
+    }
+  }
+  if (directories) directories->CheckDirectories();
+  else Skipped("frmMain_Form_Load: Resolving the data directories", "the data directory resolution");
+  if (NormalStart()) SplashStatus("Loading part files...");
+  if (zones) {
+    if (!gSingleZone) zones->PopulateFixtureListBox();
+    zones->PopulateBlades();
+  } else {
+    Skipped("frmMain_Form_Load: Filling the part and fixture lists", "the zone panels");
+  }
+  if (NormalStart()) SplashStatus("Processing command line...");
+  if (gCommandWord == "/PQ") {
+    if (probes) {
+      probes->ProbeUtilities();
+    } else {
+      // A probe-qualification start qualifies and exits; without the qualification
+      // there is nothing to do, so the station ends rather than wait hidden.
+      Skipped("frmMain_Form_Load: Probe qualification", "probe qualification");
+      TriggerExit();
+    }
+  }
+  if (gSingleZone) {
+    frmMain("mnuCopyZones").SetVisible(false);
+    std::string label = c.GetKeyVal(c.gIniFile, "SingleZoneLabel");
+    frmMain("framZone", 1).SetCaption(label.empty() ? c.gProductName : label);
+    c.WriteLog("SingleZone INI option", 0);
+    frmMain.ArrangeSingleZone();
+    std::string keyLabel = c.GetKeyVal(c.gIniFile, "KeyLabel");
+    if (keyLabel.empty()) keyLabel = c.Translate("Serial");
+    frmMain("lblRoute").SetCaption(keyLabel);
+    if (zones) zones->loadStat(frmMain("lblRoute"), frmMain("cmbRoute"), keyLabel);
+    const bool stats = Truthy(c.GetKeyVal(c.gIniFile, "SZ_Stats"));
+    for (const char* stat : {"STAT1", "STAT2"}) {
+      Control& statLabel = frmMain(std::string("lbl") + stat);
+      Control& statBox = frmMain(std::string("cmb") + stat);
+      const std::string definition = stats ? c.GetKeyVal(c.gIniFile, stat) : "";
+      if (definition.empty()) {
+        statLabel.SetVisible(false);
+        statBox.SetVisible(false);
+      } else {
+        statLabel.SetCaption(definition);
+        if (zones) zones->loadStat(statLabel, statBox, definition);
+      }
+    }
+    if (!Truthy(c.GetKeyVal(c.gIniFile, "SZ_Serial"))) {
+      frmMain("lblRoute").SetVisible(false);
+      frmMain("cmbRoute").SetVisible(false);
+    }
+    const std::string logo = c.GetKeyVal(c.gIniFile, "Logo");
+    if (!logo.empty() && c.FileExists(logo, true)) frmMain("picLogo").SetPicture(ResolveCase(NativePath(logo)));
+    frmMain.SetCaption(c.gProductName);
+    frmMain.SetScalesControls(true);
+  }
+  const int state = ValInt(c.GetKeyVal(c.gIniFile, "Zarv_WindowState"));
+  frmMain.SetState(state == 1 ? WindowState::Minimized : state == 2 ? WindowState::Maximized : WindowState::Normal);
+  if (gStartMode == StartMode::ProbeQualification) {
+    frmMain.SetState(WindowState::Minimized);
+    frmMain.Hide();
+  }
+  if (directories) directories->LogLastAnalyzed();
+  if (InTestMode()) frmMain("mnuSettings").SetVisible(true);
+  if (NormalStart()) {
+    c.WriteLog("Unloaded frmSplash", 9);
+    CloseSplash();
+    frmMain.Show(false);
+  }
+  c.WriteLog("frmMain_Form_Load: End:", 3);
+}
+
+void Station::CloseSplash() {
+  if (!frmSplash.Loaded()) return;
+  frmSplash.Hide();
+  frmSplash.Unload();
+}
+
+void Station::TriggerExit() {
+  if (loading_) exitPending_ = true;
+  else cmdExit_Click();
+}
+
+void Station::cmdExit_Click() {
+  c.WriteLog("cmdExit_Click: Start:", 5);
+  if (!gToAnalyze.empty()) {
+    for (const auto& blade : gToAnalyze) c.WriteLog("cmdExit_Click: Blade that did not analyze was: " + blade, 0);
+    const bool quit = c.op.YesNo(
+        c.gProductName + " " + c.Translate("is waiting for Blade to finish analyzing.  Are you sure you want to quit?"),
+        c.Translate("Exit?"));
+    if (!quit) return;
+  }
+  c.forms.SetBusy(true);
+  if (!InTestMode()) {
+    for (const char* name : {"tmpwrk.txt", "QUORVX.RTF", "QUORVX.TXT", "Header.txt", "fixture.txt"})
+      c.MakeOLD(c.HomeFile(name));
+    if (host) host->KillQVX(true, frmMain, frmSplash);
+    else Skipped("cmdExit_Click: Stopping Quorvex", "the host connection");
+  }
+  ExitVB();
+  if (ValInt(c.GetKeyVal(c.gIniFile, "Operator_Mode")) == 1 && gInterface != "TEST" && gInterface != "OFFLINE") {
+    c.WriteLog("cmdExit_Click: Logging the operator off.", 0);
+    if (c.platform.system && !c.platform.system->LogOffUser())
+      c.WriteLog("cmdExit_Click: The operator could not be logged off.", 0);
+  }
+  c.forms.SetBusy(false);
+  c.WriteLog("cmdExit_Click: End:", 5);
+  exited_ = true;
+}
+
+void Station::ExitVB() {
+  std::vector<Form*> open = c.forms.Loaded();
+  c.WriteLog("ExitVB: Forms.Count: " + std::to_string(open.size()), 5);
+  for (Form* form : open) {
+    c.WriteLog("ExitVB: Unloading: " + form->Name(), 0);
+    form->Unload();
+  }
+  c.WriteLog("ExitVB: Forms.Count: " + std::to_string(c.forms.Loaded().size()), 5);
+}
+
+void Station::mnuLanguage_Click(int language) {
+  c.loadLanguage(language);
+  for (int l = 1; l <= 5; ++l) frmMain(FrmMain::LanguageMenu(l)).SetValue(l == language ? 1 : 0);
+  frmMain.Form_Paint();
+  frmMain.Refresh();
+}
+
+void Station::ShowAbout() {
+  frmSplash("lblProductName")
+      .SetCaption(c.gProductName + " " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor));
+  frmSplash("lblCopyright").SetCaption(kLegalNotice);
+  frmSplash("lblStatus").SetCaption(c.Translate("and") + " Quorvex " + gHostVersion);
+  frmSplash.ShowButtons(true);
+  frmSplash.LoadLogo(c.GetIniVal("Interface", "Logo", c.HomeFile("CompanyLogo.bmp")));
+  frmSplash.Show(false);
+}
+
+void Station::SplashHelp() { c.ShellOpen("Open", helpFile, "", "", 1); }
+
+void Station::SplashSystemInfo() {
+  const std::string program = c.platform.system ? c.platform.system->SystemInfoProgram() : "";
+  if (program.empty() || c.ShellOpen("Open", program, "", "", 1) != ShellResult::Ok)
+    c.Tell("System Information Is Unavailable At This Time");
+}
+
+void Station::frmMain_Resize() {
+  // Another running station is refused when this one starts (the instance lock),
+  // so resizing only keeps an operator workstation maximised.
+  if (ValInt(c.GetKeyVal(c.gIniFile, "Operator_Mode")) == 1 && frmMain.State() != WindowState::Maximized)
+    frmMain.SetState(WindowState::Maximized);
+}
+
+}  // namespace zarvane

@@ -1,0 +1,130 @@
+#pragma once
+// The station's spine: window initialisation and load, the command line, the
+// main window's menus and events that are not zone-specific, and the orderly
+// shut-down. Subsystems that arrive later (host connection, data directories,
+// zone panels, probe qualification) plug in through the interfaces below; a
+// start-up step whose subsystem is not plugged in is skipped and logged.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/core.h"
+#include "station/windows.h"
+
+namespace zarvane {
+
+class Station;
+
+// The CMM host connection.
+class HostLink {
+ public:
+  virtual ~HostLink() = default;
+  // Closes a host left running by an earlier session so it can be restarted.
+  virtual void RestartRunningHost(Form& statusForm) = 0;
+  virtual void StartQVX(bool showProgress, bool keepVisible, Form& mainWindow, Form& statusForm) = 0;
+  // Host settings that block probe qualification (window load).
+  virtual void CheckHostSettings() = 0;
+  virtual void KillQVX(bool showProgress, Form& mainWindow, Form& statusForm) = 0;
+};
+
+// Data directories and network fallback.
+class DirectoryResolver {
+ public:
+  virtual ~DirectoryResolver() = default;
+  virtual void CheckDirectories() = 0;
+  // Logs the analysis program's last analysed file when its settings were found.
+  virtual void LogLastAnalyzed() = 0;
+};
+
+// The zone panels of the main window.
+class ZonePanels {
+ public:
+  virtual ~ZonePanels() = default;
+  virtual void PopulateBlades() = 0;
+  virtual void PopulateFixtureListBox() = 0;
+  // Fills a statistics or key-label box and its label from a definition text.
+  virtual void loadStat(Control& label, Control& box, const std::string& definition) = 0;
+};
+
+// Probe qualification.
+class ProbeQualifier {
+ public:
+  virtual ~ProbeQualifier() = default;
+  virtual void ProbeUtilities() = 0;
+};
+
+enum class StartMode { Normal, ProbeQualification };
+
+// The empty settings dialog of the Settings menu (shown in TEST mode).
+class FrmOptions : public Form {
+ public:
+  FrmOptions(Forms& forms);
+};
+
+class Station {
+ public:
+  explicit Station(Core& core);
+  ~Station();
+
+  Core& c;
+  FrmMain frmMain;
+  FrmSplash frmSplash;
+  FrmProgress frmProgress;
+  FrmOptions frmOptions;
+
+  // Plug-ins of later subsystems (null while not part of the build).
+  HostLink* host = nullptr;
+  DirectoryResolver* directories = nullptr;
+  ZonePanels* zones = nullptr;
+  ProbeQualifier* probes = nullptr;
+
+  // State created at start-up.
+  StartMode gStartMode = StartMode::Normal;
+  std::string gCommandWord;
+  bool gSingleZone = false;
+  std::string gInterface = "CMM1";
+  std::string gHostVersion;
+  std::string gHostIniFile;
+  std::string gProbeDir;
+  std::string gBladesDir, gFixturesDir, gProgramsDir;
+  std::vector<std::string> gToAnalyze;
+  std::vector<int> gToAnalyzeZones;
+  std::string helpFile;
+  int hostRunCount = 0;
+
+  // Starts the station in `home` with the command-line words. Returns false when
+  // another station already runs on that home (the operator has been told and
+  // nothing was touched).
+  bool Start(const std::string& home, const std::vector<std::string>& commandLine);
+  void Form_Initialize(const std::vector<std::string>& commandLine);
+  void Form_Load();
+
+  // The Exit command. Asks first while blades wait for analysis.
+  void cmdExit_Click();
+  // Exit requested from inside a longer step; it takes effect when that step ends.
+  void TriggerExit();
+  bool Exited() const { return exited_; }
+
+  void mnuLanguage_Click(int language);
+  void ShowAbout();
+  void SplashHelp();
+  void SplashSystemInfo();
+  void frmMain_Resize();
+  void SplashStatus(const std::string& englishText, const std::string& suffix = "");
+
+  bool InTestMode() const { return gInterface == "TEST"; }
+  bool NormalStart() const { return gStartMode == StartMode::Normal; }
+
+ private:
+  void ExitVB();
+  void Skipped(const std::string& step, const std::string& subsystem);
+  void DisableZone(int zone);
+  void CloseSplash();
+
+  bool loading_ = false;
+  bool exitPending_ = false;
+  bool exited_ = false;
+};
+
+}  // namespace zarvane

@@ -1,0 +1,281 @@
+#include "station/windows.h"
+
+#include <algorithm>
+
+#include "foundation/paths.h"
+#include "foundation/text.h"
+
+namespace zarvane {
+namespace {
+
+constexpr int kPixel = 15;  // twips per pixel
+
+// Multi-zone layout (twips).
+constexpr int kZoneLeft = 120, kZoneTop = 1140, kZoneWidth = 2820, kZoneGap = 90, kZoneHeight = 3000;
+constexpr int kFieldLeft = 150, kFieldWidth = 2520, kFieldHeight = 315;
+
+struct MenuItem {
+  const char* name;
+  const char* caption;
+  const char* parent;
+};
+
+// The menu tree of the main window. Top-level menus have no parent; the two
+// pop-up menus are top-level menus kept invisible and shown at the cursor.
+constexpr MenuItem kMenus[] = {
+    {"mnuFile", "&File", ""},
+    {"mnuExit", "E&xit", "mnuFile"},
+    {"mnuProgramming", "&Programming", ""},
+    {"mnuRunQVXProg", "Run Quorvex Program...", "mnuProgramming"},
+    {"mnuProbeCal", "Run Probe Calibration", "mnuProgramming"},
+    {"mnuSep1", "-", "mnuProgramming"},
+    {"mnuMakePart", "Make New Part", "mnuProgramming"},
+    {"mnuConvertPTS", "Convert Text File", "mnuProgramming"},
+    {"mnuSep2", "-", "mnuProgramming"},
+    {"mnuReset", "Reset Directory Settings", "mnuProgramming"},
+    {"mnuCheckNet", "Check Network", "mnuProgramming"},
+    {"mnuAssoc", "Reassociate Data Files", "mnuProgramming"},
+    {"mnuZones", "&Zones", ""},
+    {"mnuCopyZones", "Copy settings to all zones", "mnuZones"},
+    {"mnuReports", "&Reports", ""},
+    {"mnuReanalyze", "Reanalyze a Blade", "mnuReports"},
+    {"mnuBladeStart", "Blade", "mnuReports"},
+    {"mnuReprint", "Reprint a report", "mnuReports"},
+    {"mnuLanguages", "&Languages", ""},
+    {"mnuEnglish", "English", "mnuLanguages"},
+    {"mnuFrench", "French", "mnuLanguages"},
+    {"mnuItalian", "Italian", "mnuLanguages"},
+    {"mnuGerman", "German", "mnuLanguages"},
+    {"mnuSpanish", "Spanish", "mnuLanguages"},
+    {"mnuSettings", "&Settings", ""},
+    {"mnuHelpMenu", "&Help", ""},
+    {"mnuProgHelp", "Program Help", "mnuHelpMenu"},
+    {"mnuHelp", "Help", "mnuHelpMenu"},
+    {"mnuAbout", "About...", "mnuHelpMenu"},
+};
+
+}  // namespace
+
+FrmMain::FrmMain(Forms& forms, Core& core) : Form(forms, "frmMain"), core_(core) {
+  SetCaption(core.AppTitle);
+  for (const auto& m : kMenus) {
+    Control& c = Add(ControlType::Menu, m.name);
+    c.SetCaption(m.caption);
+    c.SetMenuParent(m.parent);
+  }
+  (*this)("mnuSettings").SetVisible(false);
+
+  Control& logo = Add(ControlType::PictureBox, "picLogo");
+  logo.Move(120, 120, 2400, 900);
+  logo.SetStretch(true);
+  Control& probe = Add(ControlType::PictureBox, "picProbe");
+  probe.SetToolTip("Single click to perform probe qualification");
+  Control& probeLabel = Add(ControlType::Label, "lblProbe");
+  probeLabel.SetCaption("Click Probe to Qualify");
+
+  for (int z = 1; z <= kZones; ++z) {
+    Control& frame = Add(ControlType::Frame, "framZone", z);
+    frame.SetCaption("Zone " + std::to_string(z));
+    const std::string fn = frame.FullName();
+    auto field = [&](ControlType type, const char* name, const char* caption) {
+      Control& c = Add(type, name, z);
+      c.SetContainer(fn);
+      if (caption) c.SetCaption(caption);
+      return &c;
+    };
+    field(ControlType::Label, "lblPart", "Part #");
+    field(ControlType::ComboBox, "comboBlade", nullptr);
+    field(ControlType::Label, "lblFixture", "Fixture");
+    field(ControlType::ComboBox, "cmbFixture", nullptr);
+    field(ControlType::Label, "lblOperation", "Operation");
+    field(ControlType::ComboBox, "cmbOp", nullptr);
+  }
+  // Zone 1's key label and statistics boxes, used on the single-zone screen.
+  const std::string zone1 = (*this)("framZone", 1).FullName();
+  for (auto [label, box, caption] : {std::tuple{"lblRoute", "cmbRoute", "Router #"},
+                                     std::tuple{"lblSTAT1", "cmbSTAT1", "STAT1"},
+                                     std::tuple{"lblSTAT2", "cmbSTAT2", "STAT2"}}) {
+    Control& l = Add(ControlType::Label, label);
+    l.SetCaption(caption);
+    l.SetContainer(zone1);
+    l.SetVisible(false);
+    Control& b = Add(ControlType::ComboBox, box);
+    b.SetContainer(zone1);
+    b.SetVisible(false);
+  }
+  Control& go = Add(ControlType::CommandButton, "cmdGo");
+  go.SetCaption("Measure");
+  go.SetToolTip("Start the measurement of the zones");
+  Control& exitButton = Add(ControlType::CommandButton, "cmdExit");
+  exitButton.SetCaption("Exit");
+
+  Control& check = Add(ControlType::Timer, "CheckTimer");
+  check.SetInterval(60000);
+  Control& restart = Add(ControlType::Timer, "restartTimer");
+  restart.SetInterval(1000);
+
+  ArrangeMultiZone();
+}
+
+void FrmMain::ArrangeMultiZone() {
+  const int width = kZoneLeft * 2 + kZones * kZoneWidth + (kZones - 1) * kZoneGap;
+  for (int z = 1; z <= kZones; ++z) {
+    (*this)("framZone", z).Move(kZoneLeft + (z - 1) * (kZoneWidth + kZoneGap), kZoneTop, kZoneWidth, kZoneHeight);
+    int top = 300;
+    for (const char* pair : {"Part", "Fixture", "Operation"}) {
+      const std::string label = std::string("lbl") + pair;
+      const std::string box = std::string(pair) == "Part" ? "comboBlade" : std::string(pair) == "Fixture" ? "cmbFixture" : "cmbOp";
+      (*this)(label, z).Move(kFieldLeft, top, kFieldWidth, 255);
+      (*this)(box, z).Move(kFieldLeft, top + 270, kFieldWidth, kFieldHeight);
+      top += 840;
+    }
+  }
+  const int buttonsTop = kZoneTop + kZoneHeight + 240;
+  (*this)("cmdGo").Move(kZoneLeft, buttonsTop, 1800, 600);
+  (*this)("cmdExit").Move(kZoneLeft + 1980, buttonsTop, 1800, 600);
+  (*this)("picProbe").Move(width - 1500, buttonsTop - 60, 900, 660);
+  (*this)("lblProbe").Move(width - 3000, buttonsTop + 660, 2760, 255);
+  Resize(width, buttonsTop + 1200);
+}
+
+void FrmMain::ArrangeSingleZone() {
+  const int frameWidth = 4800;
+  (*this)("framZone", 1).Move(kZoneLeft, kZoneTop, frameWidth, 5040);
+  int top = 300;
+  const std::pair<const char*, const char*> rows[] = {{"lblPart", "comboBlade"},    {"lblFixture", "cmbFixture"},
+                                                      {"lblOperation", "cmbOp"},   {"lblRoute", "cmbRoute"},
+                                                      {"lblSTAT1", "cmbSTAT1"},    {"lblSTAT2", "cmbSTAT2"}};
+  for (auto [label, box] : rows) {
+    const bool zoned = std::string(label) == "lblPart" || std::string(label) == "lblFixture" ||
+                       std::string(label) == "lblOperation";
+    Control& l = zoned ? (*this)(label, 1) : (*this)(label);
+    Control& b = zoned ? (*this)(box, 1) : (*this)(box);
+    l.Move(kFieldLeft, top, frameWidth - 300, 255);
+    b.Move(kFieldLeft, top + 270, frameWidth - 300, kFieldHeight);
+    if (!zoned) {
+      l.SetVisible(true);
+      b.SetVisible(true);
+    }
+    top += 790;
+  }
+  for (int z = 2; z <= kZones; ++z) (*this)("framZone", z).SetVisible(false);
+  const int buttonsTop = kZoneTop + 5040 + 240;
+  (*this)("cmdGo").Move(kZoneLeft, buttonsTop, 2300, 600);
+  (*this)("cmdExit").Move(kZoneLeft + 2500, buttonsTop, 2300, 600);
+  (*this)("picProbe").Move(kZoneLeft + frameWidth - 900, 120, 900, 660);
+  (*this)("lblProbe").Move(kZoneLeft + frameWidth - 2760, 800, 2760, 255);
+  Resize(kZoneLeft * 2 + frameWidth, buttonsTop + 1200);
+}
+
+void FrmMain::Form_Paint() { core_.TranslateCaptions(*this, "frmMain: Repaint: "); }
+
+void FrmMain::Form_Resize() {
+  if (onResize) onResize();
+}
+
+const char* FrmMain::LanguageMenu(int language) {
+  static const char* names[] = {"mnuEnglish", "mnuFrench", "mnuItalian", "mnuGerman", "mnuSpanish"};
+  return language >= 1 && language <= 5 ? names[language - 1] : names[0];
+}
+
+FrmSplash::FrmSplash(Forms& forms, Core& core) : Form(forms, "frmSplash"), core_(core) {
+  SetCaption("");
+  SetBorder(false);
+  Resize(7200, 4440);
+  Control& frame = Add(ControlType::Frame, "fraMainFrame");
+  frame.Move(60, 60, 7080, 4320);
+  const std::string fn = frame.FullName();
+  auto add = [&](ControlType type, const char* name, int l, int t, int w, int h) -> Control& {
+    Control& c = Add(type, name);
+    c.SetContainer(fn);
+    c.Move(l, t, w, h);
+    return c;
+  };
+  add(ControlType::PictureBox, "picLogo", kLogoMargin, kLogoMargin, 2400, 2400);
+  add(ControlType::Label, "lblProductName", 3000, 480, 3840, 600);
+  add(ControlType::Label, "lblCopyright", 3000, 1320, 3840, 900);
+  add(ControlType::Label, "lblStatus", 3000, 2400, 3840, 600).SetCaption("Initializing...");
+  add(ControlType::CommandButton, "cmdOK", 3000, 3480, 1140, 420).SetCaption("OK");
+  add(ControlType::CommandButton, "cmdHelp", 4260, 3480, 1140, 420).SetCaption("Help");
+  add(ControlType::CommandButton, "cmdSysInfo", 5520, 3480, 1320, 420).SetCaption("&System Info...");
+  ShowButtons(false);
+}
+
+void FrmSplash::ShowButtons(bool visible) {
+  for (const char* name : {"cmdOK", "cmdHelp", "cmdSysInfo"}) (*this)(name).SetVisible(visible);
+}
+
+void FrmSplash::LoadLogo(const std::string& path) {
+  core_.WriteLog("Logo is: " + path, 10);
+  Control& logo = (*this)("picLogo");
+  if (!core_.FileExists(path, true)) return;
+  const std::string actual = ResolveCase(path);
+  logo.SetPicture(actual);
+  // The space left for the logo: the left part of the frame inside the margin.
+  const int spaceLeft = kLogoMargin, spaceTop = kLogoMargin;
+  const int spaceWidth = 2880 - 2 * kLogoMargin;
+  const int spaceHeight = (*this)("fraMainFrame").Height() - 2 * kLogoMargin;
+  int width = spaceWidth, height = spaceHeight;
+  if (auto size = core_.platform.system ? core_.platform.system->ImageSize(actual) : std::nullopt) {
+    width = size->first * kPixel;
+    height = size->second * kPixel;
+  }
+  if (width > spaceWidth || height > spaceHeight) {
+    logo.SetStretch(true);
+    if (height > width) {
+      core_.WriteLog("Picture " + path + " is Tall", 10);
+      width = width * spaceHeight / height;
+      height = spaceHeight;
+    } else if (width > height) {
+      core_.WriteLog("Picture " + path + " is Short", 10);
+      height = height * spaceWidth / width;
+      width = spaceWidth;
+    } else {
+      core_.WriteLog("Picture " + path + " is Square", 10);
+      width = height = std::min(spaceWidth, spaceHeight);
+    }
+  }
+  const int left = spaceLeft + (spaceWidth - width) / 2;
+  const int top = spaceTop + (spaceHeight - height) / 2;
+  logo.Move(left, top, width, height);
+  core_.WriteLog("Logo Left is " + std::to_string(left), 10);
+  core_.WriteLog("Logo Top is " + std::to_string(top), 10);
+  core_.WriteLog("Logo Width is " + std::to_string(width), 10);
+  core_.WriteLog("Logo Height is " + std::to_string(height), 10);
+}
+
+void FrmSplash::Form_Unload() { core_.WriteLog("frmSplash: Unloaded.", 0); }
+
+FrmProgress::FrmProgress(Forms& forms, Core& core) : Form(forms, "frmProgress"), core_(core) {
+  Resize(5400, 1500);
+  Add(ControlType::Label, "Label1").Move(240, 180, 4920, 300);
+  Add(ControlType::ProgressBar, "ProgressBar1").Move(240, 660, 4920, 360);
+}
+
+void FrmProgress::SetProgress(const std::string& caption, const std::string& label, int value) {
+  SetCaption(caption);
+  (*this)("Label1").SetCaption(label);
+  (*this)("ProgressBar1").SetValue(std::clamp(value, 0, 100));
+  if (!Visible()) Show(false);
+  Notify();
+}
+
+void FrmProgress::SetValue(int value) {
+  value = std::clamp(value, 0, 100);
+  Control& bar = (*this)("ProgressBar1");
+  if (bar.Value() == value) return;  // redraw only when the bar moves
+  bar.SetValue(value);
+  Notify();
+}
+
+void FrmProgress::Close() {
+  Hide();
+  Notify();
+}
+
+void FrmProgress::Notify() {
+  core_.op.Progress(Caption(), (*this)("Label1").Caption(), (*this)("ProgressBar1").Value(), Visible());
+  Refresh();
+}
+
+}  // namespace zarvane
