@@ -264,12 +264,10 @@ void Form::Show(bool modal) {
   visible_ = true;
   modal_ = modal;
   Touch();
+  Form_Paint();  // captions are translated before the window is drawn
   if (FormHost* host = forms_.Host()) {
     host->FormShown(*this);
-    Form_Paint();
     if (modal) host->RunModal(*this);
-  } else {
-    Form_Paint();
   }
 }
 

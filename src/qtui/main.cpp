@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QTimer>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -65,6 +68,12 @@ std::string HomeDirectory(const Options& o) {
 
 int RunHeadless(const Options& o, int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+    // Qt wants a private runtime directory; headless runs often have none.
+    const std::string runtime = "/tmp/zarvane-runtime-" + std::to_string(getuid());
+    mkdir(runtime.c_str(), 0700);
+    qputenv("XDG_RUNTIME_DIR", runtime.c_str());
+  }
   QGuiApplication app(argc, argv);
   std::ifstream in(o.script, std::ios::binary);
   if (!in) {
@@ -106,14 +115,14 @@ int RunHeadless(const Options& o, int argc, char** argv) {
 int RunWindows(const Options& o, int argc, char** argv) {
   QApplication app(argc, argv);
   app.setQuitOnLastWindowClosed(false);
-  QtOperator op;
   LinuxPlatformOptions po;
   po.virtualClock = o.virtualClock;
   po.printDirectory = o.printDir;
-  LinuxPlatform lp(po, &op);
+  LinuxPlatform lp(po, nullptr);
   Forms forms(&lp.clock());
-  Core core(lp.platform(), op, forms);
   QtFormHost host(forms);
+  QtOperator op(&host);
+  Core core(lp.platform(), op, forms);
   Station station(core);
   host.onCloseRequest = [&](Form& form) {
     // Closing the main window is the Exit command; it may ask first.

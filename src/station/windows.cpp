@@ -162,8 +162,9 @@ void FrmMain::ArrangeSingleZone() {
   const int buttonsTop = kZoneTop + 5040 + 240;
   (*this)("cmdGo").Move(kZoneLeft, buttonsTop, 2300, 600);
   (*this)("cmdExit").Move(kZoneLeft + 2500, buttonsTop, 2300, 600);
-  (*this)("picProbe").Move(kZoneLeft + frameWidth - 900, 120, 900, 660);
-  (*this)("lblProbe").Move(kZoneLeft + frameWidth - 2760, 800, 2760, 255);
+  (*this)("picLogo").Move(kZoneLeft, 120, 2400, 900);
+  (*this)("picProbe").Move(kZoneLeft + frameWidth - 900, 60, 900, 660);
+  (*this)("lblProbe").Move(kZoneLeft + 2580, 780, frameWidth - 2580, 255);
   Resize(kZoneLeft * 2 + frameWidth, buttonsTop + 1200);
 }
 

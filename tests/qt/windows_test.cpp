@@ -1,0 +1,167 @@
+// The station's real main window and splash drawn offscreen by the Qt layer.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+
+#include "foundation/core.h"
+#include "platform/doubles.h"
+#include "qtui/formhost.h"
+#include "qtui/qtoperator.h"
+#include "station/station.h"
+
+namespace zarvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+void EnsureApp() {
+  if (QApplication::instance()) return;
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "zarvane_qt_tests";
+  static char* argv[] = {name, nullptr};
+  new QApplication(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+}
+
+// Answers nothing; the settings file below asks no questions.
+class SilentOperator : public Operator {
+ public:
+  void Message(const std::string& text, const std::string&) override { messages.push_back(text); }
+  bool OkCancel(const std::string&, const std::string&) override { return true; }
+  bool YesNo(const std::string&, const std::string&) override { return true; }
+  std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
+  std::string OpenFile(const std::string&, const std::string&, const std::string&, const std::string&) override {
+    return {};
+  }
+  std::string ChooseDirectory(const std::string&, const std::string&) override { return {}; }
+  void Status(const std::string&) override {}
+  void Progress(const std::string&, const std::string&, int, bool) override {}
+  void Note(const std::string&, const std::string&) override {}
+  std::vector<std::string> messages;
+};
+
+class StationWindows : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { EnsureApp(); }
+
+  StationWindows() : forms(&tp.clock), host(forms), core(tp.platform, op, forms), station(core) {
+    char tmpl[] = "/tmp/zarvane-qt-XXXXXX";
+    home = mkdtemp(tmpl);
+  }
+  ~StationWindows() override {
+    std::error_code ec;
+    fs::remove_all(home, ec);
+  }
+
+  void Start(const std::string& settings) {
+    std::ofstream(home / "zarv.ini", std::ios::binary) << "debuglevel = 9\r\nInterface = CMM1\r\n" << settings;
+    std::ofstream(home / "Lang.ini", std::ios::binary) << "\tExit\tQuitter\r\n\tPart #\tPi\xe8" "ce\r\n";
+    ASSERT_TRUE(station.Start(home.string(), {}));
+  }
+
+  QMainWindow* View(Form& form) { return static_cast<QMainWindow*>(host.ViewOf(form)); }
+  template <class W>
+  W* Widget(Form& form, const char* name) {
+    QMainWindow* view = View(form);
+    return view ? view->findChild<W*>(name) : nullptr;
+  }
+
+  TestPlatform tp;
+  SilentOperator op;
+  Forms forms;
+  QtFormHost host;
+  Core core;
+  Station station;
+  fs::path home;
+};
+
+TEST_F(StationWindows, MainWindowShowsFourCaptionedZonePanels) {
+  Start("SingleZone = OFF\r\n");
+  ASSERT_NE(View(station.frmMain), nullptr);
+  EXPECT_TRUE(View(station.frmMain)->isVisible());
+  for (int zone = 1; zone <= 4; ++zone) {
+    const std::string n = "(" + std::to_string(zone) + ")";
+    auto* frame = Widget<QGroupBox>(station.frmMain, ("framZone" + n).c_str());
+    ASSERT_NE(frame, nullptr) << zone;
+    EXPECT_EQ(frame->title().toStdString(), "Zone " + std::to_string(zone));
+    EXPECT_TRUE(frame->isVisible());
+    for (const char* box : {"comboBlade", "cmbFixture", "cmbOp"}) {
+      auto* combo = Widget<QComboBox>(station.frmMain, (std::string(box) + n).c_str());
+      ASSERT_NE(combo, nullptr) << box << zone;
+      EXPECT_EQ(combo->parentWidget(), frame);
+    }
+    auto* label = Widget<QLabel>(station.frmMain, ("lblPart" + n).c_str());
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text().toStdString(), "Part #");
+  }
+  auto* go = Widget<QPushButton>(station.frmMain, "cmdGo");
+  ASSERT_NE(go, nullptr);
+  EXPECT_EQ(go->text().toStdString(), "Measure");
+  EXPECT_FALSE(go->isEnabled());
+  auto* exitButton = Widget<QPushButton>(station.frmMain, "cmdExit");
+  ASSERT_NE(exitButton, nullptr);
+  EXPECT_EQ(exitButton->text().toStdString(), "Exit");
+  EXPECT_FALSE(Widget<QComboBox>(station.frmMain, "cmbRoute")->isVisible());
+}
+
+TEST_F(StationWindows, MenusCarryTheirNamesAndTheLanguageCheckMark) {
+  Start("SingleZone = OFF\r\nLanguage = 2\r\n");
+  auto* english = Widget<QAction>(station.frmMain, "mnuEnglish");
+  auto* french = Widget<QAction>(station.frmMain, "mnuFrench");
+  ASSERT_NE(english, nullptr);
+  ASSERT_NE(french, nullptr);
+  EXPECT_TRUE(french->isChecked());
+  EXPECT_FALSE(english->isChecked());
+  EXPECT_EQ(Widget<QPushButton>(station.frmMain, "cmdExit")->text().toStdString(), "Quitter");
+  EXPECT_EQ(Widget<QLabel>(station.frmMain, "lblPart(1)")->text(), QString::fromUtf8("Pièce"));
+  english->trigger();
+  EXPECT_TRUE(english->isChecked());
+  EXPECT_EQ(Widget<QPushButton>(station.frmMain, "cmdExit")->text().toStdString(), "Exit");
+  auto* settings = Widget<QAction>(station.frmMain, "mnuSettings");
+  ASSERT_NE(settings, nullptr);
+  EXPECT_FALSE(settings->isVisible());  // shown only in TEST mode
+  EXPECT_NE(Widget<QAction>(station.frmMain, "mnuExit"), nullptr);
+}
+
+TEST_F(StationWindows, SplashShowsProductStatusAndTheAboutButtons) {
+  Start("SingleZone = ON\r\n");
+  EXPECT_EQ(View(station.frmSplash), nullptr);  // unloaded at the end of start-up
+  Widget<QLabel>(station.frmMain, "picLogo");
+  station.frmMain("picLogo").Click();
+  host.SyncAll();
+  ASSERT_NE(View(station.frmSplash), nullptr);
+  EXPECT_EQ(Widget<QLabel>(station.frmSplash, "lblProductName")->text().toStdString(), "Zarvane 1.0");
+  EXPECT_EQ(Widget<QLabel>(station.frmSplash, "lblStatus")->text().toStdString(), "and Quorvex ");
+  EXPECT_FALSE(Widget<QLabel>(station.frmSplash, "lblCopyright")->text().isEmpty());
+  for (const char* button : {"cmdOK", "cmdHelp", "cmdSysInfo"}) {
+    auto* b = Widget<QPushButton>(station.frmSplash, button);
+    ASSERT_NE(b, nullptr) << button;
+    EXPECT_TRUE(b->isVisible()) << button;
+  }
+  Widget<QPushButton>(station.frmSplash, "cmdOK")->click();
+  EXPECT_EQ(View(station.frmSplash), nullptr);
+}
+
+TEST_F(StationWindows, SingleZoneScreenHidesTheOtherZones) {
+  Start("SingleZone = ON\r\nSZ_Serial = ON\r\nKeyLabel = Router Card\r\n");
+  EXPECT_EQ(View(station.frmMain)->windowTitle().toStdString(), "Zarvane");
+  EXPECT_TRUE(Widget<QGroupBox>(station.frmMain, "framZone(1)")->isVisible());
+  EXPECT_FALSE(Widget<QGroupBox>(station.frmMain, "framZone(2)")->isVisible());
+  EXPECT_EQ(Widget<QLabel>(station.frmMain, "lblRoute")->text().toStdString(), "Router Card");
+  EXPECT_TRUE(Widget<QComboBox>(station.frmMain, "cmbRoute")->isVisible());
+  EXPECT_FALSE(Widget<QAction>(station.frmMain, "mnuCopyZones")->isVisible());
+}
+
+}  // namespace
+}  // namespace zarvane
