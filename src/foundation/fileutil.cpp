@@ -81,8 +81,8 @@ bool Core::FileExists(const std::string& path, bool quiet) {
       std::string dir = DirectoryOf(native);
       dir = ResolveCase(dir.empty() ? "." : dir);
       std::error_code ec;
-      for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        if (fnmatch(name.c_str(), it->path().filename().c_str(), FNM_CASEFOLD) == 0) {
+      for (fs::directory_iterator it(OsPath(dir), ec), end; !ec && it != end; it.increment(ec)) {
+        if (fnmatch(name.c_str(), FromOsPath(it->path().filename()).c_str(), FNM_CASEFOLD) == 0) {
           found = true;
           break;
         }
@@ -102,7 +102,7 @@ bool Core::FileExists(const std::string& path, bool quiet) {
 void Core::KillFile(const std::string& path) {
   if (!FileExists(path, true)) return;
   std::error_code ec;
-  fs::remove(ResolveCase(NativePath(path)), ec);
+  fs::remove(OsPath(ResolveCase(NativePath(path))), ec);
   if (ec) WriteLog("KillFile: " + path + " could not be deleted: " + ec.message(), 0);
 }
 
@@ -122,10 +122,10 @@ void Core::MakeOLD(const std::string& path) {
   if (!FileExists(path, true)) return;
   const std::string actual = ResolveCase(NativePath(path));
   std::error_code ec;
-  fs::permissions(actual, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
+  fs::permissions(OsPath(actual), fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
   // The original goes only once its backup copy is safely written.
   if (!FCopy(actual, BackupName(actual))) return;
-  fs::remove(actual, ec);
+  fs::remove(OsPath(actual), ec);
   if (ec) {
     WriteLog("MakeOLD: " + path + " was backed up but could not be removed: " + ec.message(), 0);
     return;
@@ -140,7 +140,7 @@ bool Core::FCopy(const std::string& source, const std::string& destination) {
   const std::string from = ResolveCase(NativePath(src));
   const std::string to = ResolveCase(NativePath(dst));
   if (IsDirectory(from)) ec = std::make_error_code(std::errc::is_a_directory);
-  else fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+  else fs::copy_file(OsPath(from), OsPath(to), fs::copy_options::overwrite_existing, ec);
   if (!ec) {
     WriteLog("FCopy Copied: " + src + " to: " + dst, 9);
     return true;
@@ -153,7 +153,7 @@ bool Core::FCopy(const std::string& source, const std::string& destination) {
 
 void Core::ChangeDir(const std::string& path) {
   std::error_code ec;
-  fs::current_path(ResolveCase(NativePath(path)), ec);
+  fs::current_path(OsPath(ResolveCase(NativePath(path))), ec);
   if (ec) {
     WriteLog(Translate("An error occurred while trying to change path to: ") + path + "\r\n" +
                  ErrorText(ErrFromCode(ec)),

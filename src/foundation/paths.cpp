@@ -66,19 +66,23 @@ std::string LongDirName(std::string_view path) {
   return ResolveCase(p);
 }
 
+std::filesystem::path OsPath(const std::string& path) { return fs::path(Cp1252ToUtf8(path)); }
+
+std::string FromOsPath(const std::filesystem::path& path) { return Utf8ToCp1252(path.string()); }
+
 bool PathExists(const std::string& path) {
   std::error_code ec;
-  return !path.empty() && fs::exists(fs::path(path), ec);
+  return !path.empty() && fs::exists(OsPath(path), ec);
 }
 
 bool IsDirectory(const std::string& path) {
   std::error_code ec;
-  return !path.empty() && fs::is_directory(fs::path(path), ec);
+  return !path.empty() && fs::is_directory(OsPath(path), ec);
 }
 
 bool IsRegularFile(const std::string& path) {
   std::error_code ec;
-  return !path.empty() && fs::is_regular_file(fs::path(path), ec);
+  return !path.empty() && fs::is_regular_file(OsPath(path), ec);
 }
 
 std::string ResolveCase(const std::string& path) {
@@ -101,8 +105,8 @@ std::string ResolveCase(const std::string& path) {
       const std::string dir = resolved.empty() ? "." : resolved;
       std::error_code ec;
       bool found = false;
-      for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
+      for (fs::directory_iterator it(OsPath(dir), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = FromOsPath(it->path().filename());
         if (IEquals(name, part)) {
           candidate = resolved.empty() ? name : JoinPath(resolved, name);
           found = true;
@@ -119,7 +123,7 @@ std::string ResolveCase(const std::string& path) {
 }
 
 std::optional<std::string> ReadAll(const std::string& path) {
-  std::ifstream in(ResolveCase(path), std::ios::binary);
+  std::ifstream in(OsPath(ResolveCase(path)), std::ios::binary);
   if (!in) return std::nullopt;
   std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return std::nullopt;
@@ -146,7 +150,7 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
 }
 
 bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-  std::ofstream out(ResolveCase(path), std::ios::binary | std::ios::trunc);
+  std::ofstream out(OsPath(ResolveCase(path)), std::ios::binary | std::ios::trunc);
   if (!out) return false;
   for (const auto& l : lines) out << l << "\r\n";
   out.close();
@@ -154,7 +158,7 @@ bool WriteLines(const std::string& path, const std::vector<std::string>& lines) 
 }
 
 bool AppendLine(const std::string& path, const std::string& line) {
-  std::FILE* f = std::fopen(ResolveCase(path).c_str(), "ab");
+  std::FILE* f = std::fopen(OsPath(ResolveCase(path)).c_str(), "ab");
   if (!f) return false;
   const std::string data = line + "\r\n";
   const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();

@@ -2,6 +2,7 @@
 // Path helpers. The station writes the native separator ("/"); paths read from
 // files made on Windows may use "\" and are accepted as well.
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,6 +37,11 @@ std::string LongDirName(std::string_view path);
 // components does, that one; otherwise `path` itself. Data copied from Windows
 // shares often differ from the names the station composes only in case.
 std::string ResolveCase(const std::string& path);
+
+// File system names are UTF-8 on this platform while the station's texts are
+// Windows-1252: every path crosses over through these two.
+std::filesystem::path OsPath(const std::string& path);
+std::string FromOsPath(const std::filesystem::path& path);
 
 bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);

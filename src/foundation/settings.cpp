@@ -212,7 +212,7 @@ Texts Core::DefaultIniLines(const std::string& interfaceLine, const std::string&
 
 bool Core::WriteDefaultIni() {
   // Opened before the installer is asked anything, so an unwritable home is told at once.
-  std::ofstream out(gIniFile, std::ios::binary | std::ios::trunc);
+  std::ofstream out(OsPath(gIniFile), std::ios::binary | std::ios::trunc);
   bool written = static_cast<bool>(out);
   if (written) {
     std::string interfaceLine, trimLine;
@@ -236,7 +236,7 @@ bool Core::WriteDefaultIni() {
     for (const auto& line : DefaultIniLines(interfaceLine, trimLine, mbrLine)) out << line << "\r\n";
     out.close();
     written = !out.fail();
-    if (!written) std::remove(gIniFile.c_str());  // a half-written file would be read as settings
+    if (!written) std::remove(OsPath(gIniFile).c_str());  // a half-written file would be read as settings
   }
   gDebugLevel = 9;
   const auto bladeexe = PeekIniVal("directories", "bladeexe");

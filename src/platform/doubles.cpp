@@ -1,17 +1,17 @@
 // The test doubles and the virtual clock.
+#include "platform/doubles.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPdfWriter>
-
 #include <algorithm>
 #include <cctype>
 
 #include "foundation/operator.h"
 #include "foundation/text.h"
-#include "platform/doubles.h"
 
 namespace zarvane {
 
@@ -48,8 +48,7 @@ std::vector<FakeRegistry::Entry> FakeRegistry::Entries() const {
 
 // ---------------------------------------------------------------------------
 ShellResult FakeShell::Open(const std::string& operation, const std::string& file,
-                            const std::string& parameters, const std::string& directory,
-                            int showCommand) {
+                            const std::string& parameters, const std::string& directory, int showCommand) {
   calls.push_back({operation, file, parameters, directory, showCommand});
   return result;
 }

@@ -51,9 +51,8 @@ class FakeShell : public Shell {
     int showCommand = 0;
   };
 
-  ShellResult Open(const std::string& operation, const std::string& file,
-                   const std::string& parameters, const std::string& directory,
-                   int showCommand) override;
+  ShellResult Open(const std::string& operation, const std::string& file, const std::string& parameters,
+                   const std::string& directory, int showCommand) override;
   std::vector<std::string> RunningChildren() override { return running; }
 
   std::vector<Call> calls;
@@ -184,8 +183,8 @@ class FakePrinter : public Printer {
   };
 
   bool Installed() override { return installed; }
-  bool Print(const std::string& title, const std::string& text, bool rich,
-             const std::string& fontName, int fontSize) override;
+  bool Print(const std::string& title, const std::string& text, bool rich, const std::string& fontName,
+             int fontSize) override;
 
   bool installed = true;
   bool result = true;
@@ -200,8 +199,8 @@ class PdfPrinter : public Printer {
  public:
   explicit PdfPrinter(std::string directory, Operator* recorder = nullptr);
   bool Installed() override { return true; }
-  bool Print(const std::string& title, const std::string& text, bool rich,
-             const std::string& fontName, int fontSize) override;
+  bool Print(const std::string& title, const std::string& text, bool rich, const std::string& fontName,
+             int fontSize) override;
 
   // The files written so far.
   const std::vector<std::string>& Files() const { return files_; }

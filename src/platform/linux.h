@@ -8,7 +8,6 @@
 // system (ToQt / FromQt below) and back where they come from there.
 
 #include <QString>
-
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -72,19 +71,18 @@ class LinuxShell : public Shell {
   };
   struct StartedProgram {
     std::int64_t pid = 0;
-    std::string name;              // file name of the program, no directory
-    std::uint64_t startTime = 0;   // kernel start time, tells a reused pid apart
+    std::string name;             // file name of the program, no directory
+    std::uint64_t startTime = 0;  // kernel start time, tells a reused pid apart
   };
 
   // `printer` serves "Print" of text files (none: NoAssociation). `recorder`
   // receives the notes of the recording modes. `opener` is the program that
   // opens documents.
-  explicit LinuxShell(Printer* printer = nullptr, Operator* recorder = nullptr,
-                      Mode mode = Mode::Live, std::string opener = "xdg-open");
+  explicit LinuxShell(Printer* printer = nullptr, Operator* recorder = nullptr, Mode mode = Mode::Live,
+                      std::string opener = "xdg-open");
 
-  ShellResult Open(const std::string& operation, const std::string& file,
-                   const std::string& parameters, const std::string& directory,
-                   int showCommand) override;
+  ShellResult Open(const std::string& operation, const std::string& file, const std::string& parameters,
+                   const std::string& directory, int showCommand) override;
   std::vector<std::string> RunningChildren() override;
 
   // Every program started so far (running or not).
@@ -93,12 +91,10 @@ class LinuxShell : public Shell {
   // The program `file` names, or nullopt when it names no executable: the file
   // itself, a program on PATH, and for "x.exe" also "x" and its lower-case
   // form. `directory` is tried for relative names after the current directory.
-  static std::optional<std::string> ResolveProgram(const std::string& file,
-                                                   const std::string& directory);
+  static std::optional<std::string> ResolveProgram(const std::string& file, const std::string& directory);
 
  private:
-  ShellResult Record(const std::string& operation, const std::string& file,
-                     const std::string& parameters);
+  ShellResult Record(const std::string& operation, const std::string& file, const std::string& parameters);
   ShellResult StartProgram(const std::string& program, const std::string& parameters,
                            const std::string& directory);
   ShellResult PrintDocument(const std::string& path);
@@ -207,14 +203,14 @@ class RealClock : public Clock {
 class QtPrinter : public Printer {
  public:
   bool Installed() override;
-  bool Print(const std::string& title, const std::string& text, bool rich,
-             const std::string& fontName, int fontSize) override;
+  bool Print(const std::string& title, const std::string& text, bool rich, const std::string& fontName,
+             int fontSize) override;
 };
 
 // Lays out a print job and paints it on `device` (a QPrinter or a QPdfWriter).
 // Needs a QGuiApplication. False when there is none.
-bool RenderPrintJob(QPagedPaintDevice& device, const std::string& title, const std::string& text,
-                    bool rich, const std::string& fontName, int fontSize);
+bool RenderPrintJob(QPagedPaintDevice& device, const std::string& title, const std::string& text, bool rich,
+                    const std::string& fontName, int fontSize);
 
 // The text of an RTF document with the formatting dropped: paragraphs become
 // line breaks, \'hh and \u escapes characters, font tables, colour tables,

@@ -3,7 +3,6 @@
 #include <QEventLoop>
 #include <QObject>
 #include <QTimer>
-
 #include <thread>
 
 #include "platform/linux.h"

@@ -4,10 +4,10 @@
 // is already known as Remote.
 #include <QDir>
 #include <QFileInfo>
-
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -21,8 +21,8 @@ namespace {
 std::string DecodeMountField(const std::string& field) {
   std::string out;
   for (size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '7' && field[i + 2] >= '0' && field[i + 2] <= '7' &&
-        field[i + 3] >= '0' && field[i + 3] <= '7') {
+    if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '7' &&
+        field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0' && field[i + 3] <= '7') {
       out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
       i += 3;
     } else {
@@ -34,18 +34,33 @@ std::string DecodeMountField(const std::string& field) {
 
 const std::set<std::string>& NetworkTypes() {
   static const std::set<std::string> types = {
-      "nfs",      "nfs4",          "cifs",        "smb3",        "smbfs",      "sshfs",
-      "fuse.sshfs", "afs",         "ceph",        "fuse.ceph",   "glusterfs",  "fuse.glusterfs",
-      "9p",       "davfs",         "fuse.davfs2", "ncpfs",       "fuse.rclone", "fuse.s3fs",
-      "coda",     "lustre",        "fuse.curlftpfs", "ftpfs",    "fuse.smbnetfs", "beegfs",
+      "nfs",        "nfs4",   "cifs",           "smb3",      "smbfs",         "sshfs",
+      "fuse.sshfs", "afs",    "ceph",           "fuse.ceph", "glusterfs",     "fuse.glusterfs",
+      "9p",         "davfs",  "fuse.davfs2",    "ncpfs",     "fuse.rclone",   "fuse.s3fs",
+      "coda",       "lustre", "fuse.curlftpfs", "ftpfs",     "fuse.smbnetfs", "beegfs",
   };
   return types;
 }
 
 const std::set<std::string>& LocalDiskTypes() {
   static const std::set<std::string> types = {
-      "ext2", "ext3",  "ext4", "xfs",  "btrfs", "vfat", "msdos", "exfat",    "ntfs",
-      "ntfs3", "fuseblk", "f2fs", "zfs", "jfs",  "reiserfs", "hfsplus", "bcachefs",
+      "ext2",
+      "ext3",
+      "ext4",
+      "xfs",
+      "btrfs",
+      "vfat",
+      "msdos",
+      "exfat",
+      "ntfs",
+      "ntfs3",
+      "fuseblk",
+      "f2fs",
+      "zfs",
+      "jfs",
+      "reiserfs",
+      "hfsplus",
+      "bcachefs",
       // A container's root file system.
       "overlay",
   };
@@ -110,19 +125,21 @@ DriveType LinuxDrives::TypeOf(const std::string& path) {
   const std::vector<Mount> mounts = ReadMounts();
   for (const Mount& m : mounts) {
     // Later entries are mounted over earlier ones at the same point.
-    if (IsPathUnder(lookup, Utf8ToCp1252(m.point)) &&
-        (!best || m.point.size() >= best->point.size()))
+    if (IsPathUnder(lookup, Utf8ToCp1252(m.point)) && (!best || m.point.size() >= best->point.size()))
       best = &m;
   }
   return best ? TypeOfFileSystem(best->type) : DriveType::Unknown;
 }
 
 std::vector<std::string> LinuxDrives::FixedDrives() {
+  // The file system in use at each mount point: the last one mounted there.
+  std::map<QString, std::string> inUse;
+  for (const Mount& m : ReadMounts())
+    if (!m.point.empty() && m.point[0] == '/') inUse[QDir::cleanPath(QString::fromUtf8(m.point))] = m.type;
   std::set<std::string> points;
   bool haveRoot = false;
-  for (const Mount& m : ReadMounts()) {
-    if (TypeOfFileSystem(m.type) != DriveType::Fixed || m.point.empty() || m.point[0] != '/') continue;
-    const QString point = QDir::cleanPath(QString::fromUtf8(m.point));
+  for (const auto& [point, type] : inUse) {
+    if (TypeOfFileSystem(type) != DriveType::Fixed) continue;
     // Containers bind single files (/etc/hosts) from the host disk: not drives.
     const QFileInfo info(point);
     if (info.exists() && !info.isDir()) continue;

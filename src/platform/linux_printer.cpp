@@ -5,7 +5,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTextDocument>
-
 #include <cctype>
 
 #include "foundation/text.h"
@@ -25,10 +24,20 @@ std::string Cp1252Char(int codePoint) {
 
 bool IsSkippedDestination(const std::string& word) {
   static const char* const kWords[] = {
-      "fonttbl", "colortbl", "stylesheet", "info", "pict", "header", "headerl", "headerr",
-      "headerf", "footer", "footerl", "footerr", "footerf", "footnote", "object", "fldinst",
-      "themedata", "colorschememapping", "datastore", "latentstyles", "listtable",
-      "listoverridetable", "rsidtbl", "generator", "xmlnstbl", "mmathPr", "filetbl", "revtbl",
+      "fonttbl",    "colortbl",
+      "stylesheet", "info",
+      "pict",       "header",
+      "headerl",    "headerr",
+      "headerf",    "footer",
+      "footerl",    "footerr",
+      "footerf",    "footnote",
+      "object",     "fldinst",
+      "themedata",  "colorschememapping",
+      "datastore",  "latentstyles",
+      "listtable",  "listoverridetable",
+      "rsidtbl",    "generator",
+      "xmlnstbl",   "mmathPr",
+      "filetbl",    "revtbl",
   };
   for (const char* w : kWords)
     if (word == w) return true;
@@ -151,8 +160,8 @@ std::string RtfToPlainText(const std::string& rtf) {
   return out;
 }
 
-bool RenderPrintJob(QPagedPaintDevice& device, const std::string& title, const std::string& text,
-                    bool rich, const std::string& fontName, int fontSize) {
+bool RenderPrintJob(QPagedPaintDevice& device, const std::string& title, const std::string& text, bool rich,
+                    const std::string& fontName, int fontSize) {
   if (!HaveGuiApplication()) return false;
   // Rich text is printed as its plain text: real RTF layout belongs to the
   // report renderer, which is not part of the platform layer.

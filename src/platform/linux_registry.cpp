@@ -3,7 +3,6 @@
 // without regard to case, and a write goes to the existing spelling.
 #include <QSettings>
 #include <QStringList>
-
 #include <cstdlib>
 
 #include "foundation/text.h"

@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
-
 #include <fstream>
 #include <sstream>
 
@@ -29,7 +28,10 @@ bool IsProgramFile(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) return false;
   const QByteArray head = f.read(4);
-  return head.startsWith("\x7f" "ELF") || head.startsWith("#!");
+  return head.startsWith(
+             "\x7f"
+             "ELF") ||
+         head.startsWith("#!");
 }
 
 // The file text as the station passes it: blanks trimmed, one pair of
@@ -95,8 +97,7 @@ std::optional<std::uint64_t> ProcessStartTime(std::int64_t pid) {
 LinuxShell::LinuxShell(Printer* printer, Operator* recorder, Mode mode, std::string opener)
     : printer_(printer), recorder_(recorder), mode_(mode), opener_(std::move(opener)) {}
 
-std::optional<std::string> LinuxShell::ResolveProgram(const std::string& file,
-                                                      const std::string& directory) {
+std::optional<std::string> LinuxShell::ResolveProgram(const std::string& file, const std::string& directory) {
   const std::string f = CleanFileText(file);
   if (f.empty()) return std::nullopt;
   std::vector<std::string> names = {f};
@@ -143,8 +144,7 @@ ShellResult LinuxShell::Open(const std::string& operation, const std::string& fi
   const QString opener = FindOnPath(ToQt(opener_));
   if (opener.isEmpty()) return ShellResult::NoAssociation;
   const QString workDir = QFileInfo(ToQt(*document)).absolutePath();
-  return QProcess::startDetached(opener, {ToQt(*document)}, workDir) ? ShellResult::Ok
-                                                                     : ShellResult::Failed;
+  return QProcess::startDetached(opener, {ToQt(*document)}, workDir) ? ShellResult::Ok : ShellResult::Failed;
 }
 
 ShellResult LinuxShell::Record(const std::string& operation, const std::string& file,
@@ -163,8 +163,7 @@ ShellResult LinuxShell::StartProgram(const std::string& program, const std::stri
   const QString dir = ToQt(NativePath(Trim(directory)));
   if (!dir.isEmpty() && QFileInfo(dir).isDir()) workDir = dir;
   qint64 pid = 0;
-  if (!QProcess::startDetached(ToQt(program), arguments, workDir, &pid))
-    return ShellResult::Failed;
+  if (!QProcess::startDetached(ToQt(program), arguments, workDir, &pid)) return ShellResult::Failed;
   // A program that is already gone gets start time 0 and never counts as running.
   started_.push_back({pid, FileNameFromPath(program), ProcessStartTime(pid).value_or(0)});
   return ShellResult::Ok;
@@ -180,9 +179,8 @@ ShellResult LinuxShell::PrintDocument(const std::string& path) {
   const QByteArray bytes = f.readAll();
   const std::string text(bytes.constData(), static_cast<size_t>(bytes.size()));
   const bool rich = QFileInfo(q).suffix().compare(QLatin1String("rtf"), Qt::CaseInsensitive) == 0;
-  return printer_->Print(FileNameFromPath(path), text, rich, "Courier New", 10)
-             ? ShellResult::Ok
-             : ShellResult::Failed;
+  return printer_->Print(FileNameFromPath(path), text, rich, "Courier New", 10) ? ShellResult::Ok
+                                                                                : ShellResult::Failed;
 }
 
 std::vector<std::string> LinuxShell::RunningChildren() {

@@ -7,7 +7,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
-
 #include <climits>
 #include <cstdlib>
 
@@ -77,8 +76,8 @@ std::string LinuxSystemInfo::SystemInfoProgram() {
     const QString found = Executable(QString::fromLocal8Bit(chosen));
     if (!found.isEmpty()) return FromQt(found);
   }
-  for (const char* name : {"hardinfo", "hardinfo2", "gnome-system-monitor", "ksysguard",
-                           "xfce4-taskmanager", "lshw-gtk"}) {
+  for (const char* name :
+       {"hardinfo", "hardinfo2", "gnome-system-monitor", "ksysguard", "xfce4-taskmanager", "lshw-gtk"}) {
     const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
     if (!found.isEmpty()) return FromQt(found);
   }

@@ -3,7 +3,6 @@
 #include <xcb/xcb.h>
 
 #include <QString>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -13,8 +12,8 @@ namespace zarvane {
 namespace {
 
 xcb_atom_t InternAtom(xcb_connection_t* c, const char* name) {
-  xcb_intern_atom_reply_t* reply =
-      xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+      c, xcb_intern_atom(c, 1, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
   if (!reply) return XCB_ATOM_NONE;
   const xcb_atom_t atom = reply->atom;
   std::free(reply);
@@ -95,8 +94,8 @@ std::vector<std::string> XcbWindowFinder::TopLevelTitles() {
     wmCookies.push_back(xcb_get_property(c, 0, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024));
   }
   for (size_t i = 0; i < windows.size(); ++i) {
-    const QByteArray net = haveNetName ? PropertyBytes(xcb_get_property_reply(c, netCookies[i], nullptr))
-                                       : QByteArray();
+    const QByteArray net =
+        haveNetName ? PropertyBytes(xcb_get_property_reply(c, netCookies[i], nullptr)) : QByteArray();
     const QByteArray wm = PropertyBytes(xcb_get_property_reply(c, wmCookies[i], nullptr));
     QString title;
     if (!net.isEmpty())

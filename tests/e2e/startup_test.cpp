@@ -192,6 +192,22 @@ TEST_F(Configured, ProbeQualificationStartWithoutQualificationEndsTheStation) {
   EXPECT_NE(log.find("cmdExit_Click: End:"), std::string::npos);
 }
 
+TEST_F(Configured, CommaDecimalLocaleIsDetected) {
+  ini = WithLine(ini, "!KeyLabel", "KeyLabel = Router, Card");
+  Write();
+  s.SetEnv("LC_ALL", "de_DE.UTF-8");
+  RunResult r = s.Run("");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  const std::string log = s.File("debug.txt");
+  EXPECT_NE(log.find("Locale uses other than US"), std::string::npos);
+  // Commas then stay inside values.
+  EXPECT_NE(log.find("KeyLabel value Router, Card"), std::string::npos) << log;
+  s.SetEnv("LC_ALL", "C");
+  r = s.Run("");
+  EXPECT_NE(s.File("debug.txt").find("Locale uses . as decimal"), std::string::npos);
+  EXPECT_NE(s.File("debug.txt").find("KeyLabel value Router Card"), std::string::npos);
+}
+
 TEST(Scripts, UnansweredQuestionStopsTheRunWithAnError) {
   Station s;
   const RunResult r = s.Run("answer yes\n");

@@ -222,6 +222,14 @@ TEST(Splitters, FieldsKeepBlanksAndDropEmptyOnes) {
 
 // --- File utilities ----------------------------------------------------------
 
+TEST_F(FoundationTest, StationTextsNameFilesInTheFileSystemsEncoding) {
+  const std::string name = Path("pi\xe8" "ce.txt");  // Windows-1252
+  core.WriteaFile({"x"}, name, false);
+  EXPECT_TRUE(fs::exists(home / "pi\xc3\xa8" "ce.txt"));  // UTF-8 on disk
+  EXPECT_TRUE(core.FileExists(Path("PI\xc8" "CE.TXT")));
+  EXPECT_EQ(*core.getaFile(name), Texts{"x"});
+}
+
 TEST_F(FoundationTest, FileExistsCountsWildcardsAndDirectories) {
   Spit(home / "progs" / "A.PRG", "x");
   EXPECT_TRUE(core.FileExists(Path("progs/*.prg")));
