@@ -149,8 +149,15 @@ std::vector<ScriptCommand> ParseScript(const std::string& text) {
   return commands;
 }
 
-ScriptRunner::ScriptRunner(Forms& forms, ScriptedOperator& op, Clock& clock, std::vector<ScriptCommand> commands)
-    : forms_(forms), op_(op), clock_(clock), commands_(std::move(commands)) {}
+ScriptRunner::ScriptRunner(Forms& forms, ScriptedOperator& op, Clock& clock, std::vector<ScriptCommand> commands,
+                           const std::string& home)
+    : forms_(forms), op_(op), clock_(clock), commands_(std::move(commands)) {
+  if (home.empty()) return;
+  for (auto& c : commands_) {
+    c.rest = ReplaceAll(c.rest, "@HOME@", home);
+    for (auto& w : c.words) w = ReplaceAll(w, "@HOME@", home);
+  }
+}
 
 Reply ScriptRunner::ParseReply(const ScriptCommand& c) {
   const std::string kind = c.words.empty() ? "" : LCase(c.words[0]);

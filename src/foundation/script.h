@@ -69,7 +69,9 @@ std::vector<ScriptCommand> ParseScript(const std::string& text);
 
 class ScriptRunner : public FormHost {
  public:
-  ScriptRunner(Forms& forms, ScriptedOperator& op, Clock& clock, std::vector<ScriptCommand> commands);
+  // "@HOME@" in a command stands for `home`, the station's home directory.
+  ScriptRunner(Forms& forms, ScriptedOperator& op, Clock& clock, std::vector<ScriptCommand> commands,
+               const std::string& home = "");
 
   // Queues the answers at the head of the script (the installer's answers for a
   // first start come before anything can be pressed).

@@ -20,6 +20,8 @@
 #include "platform/linux.h"
 #include "qtui/formhost.h"
 #include "qtui/qtoperator.h"
+#include "host/connection.h"
+#include "host/simhost.h"
 #include "station/station.h"
 
 using namespace zarvane;
@@ -66,6 +68,31 @@ std::string HomeDirectory(const Options& o) {
   return Utf8ToCp1252(QCoreApplication::applicationDirPath().toStdString());
 }
 
+// The station's host: the simulated CMM host, installed in ZARVANE_HOST_DIR or
+// in the folder "host" of the home directory.
+struct HostSetup {
+  HostSetup(Core& core, Station& station, Clock& clock) : sim(Environment(core, station, clock)), link(core, station, sim) {}
+
+  static SimHostEnvironment Environment(Core& core, Station& station, Clock& clock) {
+    SimHostEnvironment env;
+    env.clock = &clock;
+    env.installDir = [&core] {
+      const char* dir = std::getenv("ZARVANE_HOST_DIR");
+      return dir && *dir ? Utf8ToCp1252(dir) : core.HomeFile("host");
+    };
+    env.stationHome = [&core] { return core.gHome; };
+    env.bladesDir = [&core, &station] { return station.gBladesDir.empty() ? core.gLocalBladesDir : station.gBladesDir; };
+    env.language = [&core] {
+      const int language = ValInt(core.GetKeyVal(core.gIniFile, "Language"));
+      return language >= 1 && language <= 5 ? language : 1;
+    };
+    return env;
+  }
+
+  SimulatedHost sim;
+  HostConnection link;
+};
+
 int RunHeadless(const Options& o, int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
@@ -93,9 +120,10 @@ int RunHeadless(const Options& o, int argc, char** argv) {
   Forms forms(&lp.clock());
   Core core(lp.platform(), op, forms);
   try {
-    ScriptRunner runner(forms, op, lp.clock(), ParseScript(text.str()));
+    ScriptRunner runner(forms, op, lp.clock(), ParseScript(text.str()), home);
     forms.SetHost(&runner);
     Station station(core);
+    HostSetup host(core, station, lp.clock());
     runner.QueueLeadingAnswers();
     if (!station.Start(home, o.stationArgs)) return 1;
     runner.Run([&] { return station.Exited(); });
@@ -124,6 +152,7 @@ int RunWindows(const Options& o, int argc, char** argv) {
   QtOperator op(&host);
   Core core(lp.platform(), op, forms);
   Station station(core);
+  HostSetup hostSetup(core, station, lp.clock());
   host.onCloseRequest = [&](Form& form) {
     // Closing the main window is the Exit command; it may ask first.
     if (&form != &station.frmMain) return true;

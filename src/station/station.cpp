@@ -215,7 +215,7 @@ void Station::Form_Load() {
     frmMain.SetBorder(false);
   }
   if (ValInt(c.GetKeyVal(c.gIniFile, "CheckTimerON")) == 1) {
-    if (host) frmMain("CheckTimer").SetEnabled(true);
+    if (host) host->StartCheckTimer();
     else Skipped("frmMain_Form_Load: The check timer", "the host connection");
   }
   for (int zone = 1; zone <= kZones; ++zone) {

@@ -26,6 +26,8 @@ class HostLink {
   // Host settings that block probe qualification (window load).
   virtual void CheckHostSettings() = 0;
   virtual void KillQVX(bool showProgress, Form& mainWindow, Form& statusForm) = 0;
+  // Enables the main window's check timer with its elapsed time at 0.
+  virtual void StartCheckTimer() = 0;
 };
 
 // Data directories and network fallback.
@@ -92,6 +94,7 @@ class Station {
   std::vector<int> gToAnalyzeZones;
   std::string helpFile;
   int hostRunCount = 0;
+  int gzone = 1;  // the zone being worked on
 
   // Starts the station in `home` with the command-line words. Returns false when
   // another station already runs on that home (the operator has been told and

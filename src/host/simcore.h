@@ -1,0 +1,383 @@
+#pragma once
+// The simulated host's inner objects. A SimSession is one run of the host
+// application, from its start (or its adoption from an earlier station
+// process) until its main window has gone after a quit. The automation objects
+// handed to the station (application, program collection, programs, commands,
+// probes, tools) refer to their session weakly: once the session has ended or
+// has been replaced by a fresh start, every call on them fails the way calls on
+// a vanished automation server do.
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/automation.h"
+#include "host/simhost.h"
+
+namespace zarvane {
+
+// The text calls on a host that has gone fail with.
+inline constexpr const char* kSimHostGone = "The remote server machine does not exist or is unavailable";
+
+// ---------------------------------------------------------------------------
+// simhost.ini, read whenever the station gets the application object.
+struct SimSettings {
+  bool attach = true;
+  std::string version = "Quorvex 5.1";
+  std::string fullName;        // default <install>/quorvex
+  int warnMeasAllTips = 0;
+  std::string probeDir;        // default <install>/probes/ (always ends with "/")
+  int startDelay = 500;        // ms
+  int quitDelay = 1000;        // ms
+  bool refuseQuit = false;
+  bool refuseClose = false;
+  std::string partsDir;        // default: the station's blades directory
+  std::uint64_t seed = 1;
+  double offsetX = 0, offsetY = 0;
+  double rotation = 0;         // degrees about z
+  double noise = 0.0005;       // form noise amplitude, units of the nominal
+  int pointsPerSide = 24;
+  int commandTime = 10;        // virtual ms every program command takes
+
+  // `install` ends with the separator.
+  static SimSettings Load(const std::string& install, const std::string& bladesDir);
+};
+
+// A number in [-1, 1) that depends only on its inputs (splitmix64 mixing), so
+// that the same seed always gives the same simulated deviations.
+double SimUnitNoise(std::uint64_t seed, std::uint64_t a, std::uint64_t b, std::uint64_t c);
+std::uint64_t SimHashText(const std::string& text);
+// "MM/DD/YYYY HH:MM:SS" of a clock time, local time.
+std::string SimDateTime(std::chrono::system_clock::time_point t);
+// Words of a line split at blanks and tabs.
+std::vector<std::string> SimWords(const std::string& line);
+// Appends "<date> <time>.<ms>  <action>" to <install>/journal.txt.
+void SimJournal(const std::string& install, Clock& clock, const std::string& action);
+
+// An RTF document of plain lines: Courier New, one paragraph per line, "\", "{"
+// and "}" escaped, bytes above 127 written as \'hh.
+std::vector<std::string> SimRtfLines(const std::vector<std::string>& lines);
+std::string SimRtfEscape(const std::string& text);
+
+class SimApp;
+class SimParts;
+class SimPart;
+class SimCommand;
+class SimQualSettings;
+
+// ---------------------------------------------------------------------------
+class SimSession {
+ public:
+  enum class State { Running, Quitting, Ended };
+
+  SimSession(const SimHostEnvironment& env, std::string install, SimSettings settings);
+
+  Clock& clock() { return *env.clock; }
+  std::chrono::system_clock::time_point Now() { return env.clock->Now(); }
+  std::string StationFile(const std::string& name) const;
+  std::string MarkerFile() const { return install + "running.lock"; }
+
+  void Journal(const std::string& action);
+  // Whether the main window still exists; ends the session once the quit delay has passed.
+  bool Poll();
+  // Throws kSimHostGone unless the window still exists.
+  void RequireAlive();
+  // A quit or close request: the window goes QuitDelay ms from now.
+  void RequestEnd(const std::string& action);
+  // The window is gone: the marker is removed, nothing answers any more.
+  void Finish();
+  void WriteMarker();
+
+  bool IsConnected(HostEvents* sink) const;
+  // Delivers an event to every connected sink in connection order; a sink that
+  // throws is skipped. Sinks connected or disconnected by a sink take effect at once.
+  template <class F>
+  void Fire(F&& deliver) {
+    const std::vector<HostEvents*> copy = sinks;
+    for (HostEvents* sink : copy) {
+      if (!IsConnected(sink)) continue;
+      try {
+        deliver(*sink);
+      } catch (...) {
+        // The host never lets a client's event handler fail it.
+      }
+    }
+  }
+
+  const SimHostEnvironment env;
+  const std::string install;  // ends with the separator
+  SimSettings settings;
+  State state = State::Running;
+  std::chrono::system_clock::time_point readyAt, quitAt;
+  bool visible = true;
+  bool operatorMode = false;
+  std::vector<HostEvents*> sinks;
+  std::vector<std::shared_ptr<SimPart>> programs;  // open programs, in opening order
+  std::shared_ptr<SimPart> active;
+  SimPart* executing = nullptr;
+  std::map<std::string, std::shared_ptr<SimQualSettings>> qualification;  // by upper-cased probe name
+  std::shared_ptr<SimApp> app;
+  std::shared_ptr<SimParts> parts;
+};
+
+// The session behind an object, or AutomationError(kSimHostGone).
+std::shared_ptr<SimSession> SimLive(const std::weak_ptr<SimSession>& session);
+
+// ---------------------------------------------------------------------------
+class SimApp : public HostApp {
+ public:
+  explicit SimApp(std::weak_ptr<SimSession> session) : session_(std::move(session)) {}
+  void WaitUntilReady(int seconds) override;
+  bool Visible() override;
+  void SetVisible(bool visible) override;
+  void SetOperatorMode(bool on) override;
+  std::string VersionString() override;
+  std::string FullName() override;
+  std::string Path() override;
+  std::shared_ptr<HostParts> PartPrograms() override;
+  std::shared_ptr<HostPart> ActivePartProgram() override;
+  void quit() override;
+  int GetRegistryInt(const std::string& section, const std::string& key, int defaultValue) override;
+  std::string GetRegistryString(const std::string& section, const std::string& key,
+                                const std::string& defaultValue) override;
+  void Connect(HostEvents* sink) override;
+  void Disconnect(HostEvents* sink) override;
+
+ private:
+  std::weak_ptr<SimSession> session_;
+};
+
+class SimParts : public HostParts {
+ public:
+  explicit SimParts(std::weak_ptr<SimSession> session) : session_(std::move(session)) {}
+  int Count() override;
+  void CloseAll() override;
+  std::shared_ptr<HostPart> Open(const std::string& file, const std::string& machine) override;
+  std::shared_ptr<HostPart> Add(const std::string& name, int number, const std::string& machine,
+                                const std::string& extra) override;
+
+ private:
+  std::weak_ptr<SimSession> session_;
+};
+
+// ---------------------------------------------------------------------------
+// The program language (simprogram.cpp).
+enum class SimOp {
+  Units, MeasureBlade, Report, Wait, End, Cancel, Error, Variable, LoadProbe, Status, Insert, Comment, Align,
+  Inserted  // a command added by INSERT: does nothing when run
+};
+
+struct SimLine {
+  SimOp op = SimOp::Comment;
+  std::string text;      // the line without its breakpoint mark, trimmed
+  std::string argument;  // the text after the keyword, trimmed
+  double number = 0;     // WAIT milliseconds, END type
+  int line = 0;          // line number in the program file (0 for inserted commands)
+  bool breakpoint = false;
+};
+
+struct SimProgramText {
+  std::vector<SimLine> lines;
+  int units = 0;  // 0 inches, 1 millimetres
+  std::string error;  // empty when the program parsed
+};
+
+SimProgramText SimParseProgram(const std::vector<std::string>& fileLines);
+
+class SimCommand : public HostCommand {
+ public:
+  SimCommand(std::weak_ptr<SimSession> session, SimLine line) : session_(std::move(session)), line_(std::move(line)) {}
+  bool IsFlowControl() override;
+  std::string GetText(int field, int index) override;
+  bool IsLoadProbe() override;
+  std::string ModalCommandName() override;
+  std::string Text() override;
+
+  SimLine& Line() { return line_; }
+
+ private:
+  std::weak_ptr<SimSession> session_;
+  SimLine line_;
+};
+
+class SimCommands : public HostCommands {
+ public:
+  SimCommands(std::weak_ptr<SimSession> session, std::weak_ptr<SimPart> program)
+      : session_(std::move(session)), program_(std::move(program)) {}
+  int Count() override;
+  std::shared_ptr<HostCommand> Item(int index) override;
+  void InsertionPointAfter(const std::shared_ptr<HostCommand>& command) override;
+  void ClearAllBreakpoints() override;
+
+ private:
+  std::shared_ptr<SimPart> Program();
+  std::weak_ptr<SimSession> session_;
+  std::weak_ptr<SimPart> program_;
+};
+
+// What one run has done so far, for REPORT.
+struct SimRunRecord {
+  int commands = 0;
+  std::vector<std::string> measured;  // one line per measured section
+  std::string bladeFile;              // blade.rtf, when MEASURE_BLADE ran
+};
+
+class SimPart : public HostPart, public std::enable_shared_from_this<SimPart> {
+ public:
+  SimPart(std::weak_ptr<SimSession> session, std::string fullName, SimProgramText program);
+
+  void EXECUTE() override;
+  std::string PartName() override;
+  void SetPartName(const std::string& name) override;
+  std::string SerialNumber() override;
+  void SetSerialNumber(const std::string& serial) override;
+  void RefreshPart() override;
+  std::string FullName() override;
+  std::string Name() override;
+  int Units() override;
+  std::shared_ptr<HostCommands> Commands() override;
+  std::shared_ptr<HostProbes> Probes() override;
+  std::shared_ptr<HostTools> Tools() override;
+  void SaveChanges() override;
+  void CancelChanges() override;
+
+  // For the session and the command list.
+  std::vector<std::shared_ptr<SimCommand>> commands;
+  std::shared_ptr<SimCommand> insertionPoint;
+  bool closed = false;
+
+ private:
+  // Runs one command; an END or CANCEL gives the run's termination type.
+  std::optional<int> Perform(SimSession& s, SimCommand& command, SimRunRecord& run);
+
+  std::weak_ptr<SimSession> session_;
+  std::string fullName_;
+  int units_ = 0;
+  std::string partName_;
+  std::string serial_;
+};
+
+// ---------------------------------------------------------------------------
+// Blade measurement and the host's reports (simmeasure.cpp).
+struct SimNominalPoint {
+  double x = 0, y = 0, z = 0, i = 0, j = 0, k = 0;
+  bool hasNormal = false;
+};
+
+struct SimNominalSection {
+  std::string label;
+  std::vector<SimNominalPoint> points;
+  int nose = 0;  // 1-based point number from a plain "NOSE n" line, 0 when none
+  int tail = 0;
+  double Height() const;
+};
+
+// Reads a KT nominal file; nullopt when it cannot be read.
+std::optional<std::vector<SimNominalSection>> SimReadNominal(const std::string& path);
+
+// MEASURE_BLADE: blade.txt against the virtual part, written to blade.rtf.
+// Throws AutomationError when it cannot measure.
+void SimMeasureBlade(SimSession& s, SimPart& program, SimRunRecord& run);
+// REPORT: QUORVX.RTF and QUORVX.TXT in the station's home.
+void SimWriteReports(SimSession& s, SimPart& program, const SimRunRecord& run);
+
+// ---------------------------------------------------------------------------
+// Probes and tools (simprobes.cpp).
+class SimTool : public HostTool {
+ public:
+  SimTool(std::string id, double diameter) : id_(std::move(id)), diameter_(diameter) {}
+  std::string ID() override { return id_; }
+  double Diameter() const { return diameter_; }
+
+ private:
+  std::string id_;
+  double diameter_;
+};
+
+class SimTools : public HostTools {
+ public:
+  SimTools(std::weak_ptr<SimSession> session, std::vector<std::shared_ptr<SimTool>> tools)
+      : session_(std::move(session)), tools_(std::move(tools)) {}
+  int Count() override;
+  std::shared_ptr<HostTool> Item(int index) override;
+  std::shared_ptr<HostTool> ItemById(const std::string& id) override;
+
+ private:
+  std::weak_ptr<SimSession> session_;
+  std::vector<std::shared_ptr<SimTool>> tools_;
+};
+
+// <install>/tools.txt.
+std::vector<std::shared_ptr<SimTool>> SimReadTools(const std::string& install);
+
+class SimQualSettings : public HostQualificationSettings {
+ public:
+  int ToolMoved() override { return toolMoved; }
+  void SetToolMoved(int moved) override { toolMoved = moved; }
+  void SetTool(const std::shared_ptr<HostTool>& t) override { tool = t; }
+  int Mode() override { return mode; }
+  void SetMode(int m) override { mode = m; }
+  int ExecuteMode() override { return executeMode; }
+  void SetExecuteMode(int m) override { executeMode = m; }
+  double NumHits() override { return numHits; }
+  void SetNumHits(double v) override { numHits = v; }
+  double MoveSpeed() override { return moveSpeed; }
+  void SetMoveSpeed(double v) override { moveSpeed = v; }
+  double Touchspeed() override { return touchspeed; }
+  void SetTouchspeed(double v) override { touchspeed = v; }
+  double PreHit() override { return preHit; }
+  void SetPreHit(double v) override { preHit = v; }
+
+  int toolMoved = 0, mode = 0, executeMode = 0;
+  double numHits = 5, moveSpeed = 20, touchspeed = 1, preHit = 1;
+  std::shared_ptr<HostTool> tool;
+};
+
+class SimTip : public HostTip {
+ public:
+  SimTip(std::string name, double diameter) : name_(std::move(name)), diameter_(diameter) {}
+  std::string Name() override { return name_; }
+  double Diameter() override { return diameter_; }
+
+ private:
+  std::string name_;
+  double diameter_;
+};
+
+class SimProbe : public HostProbe {
+ public:
+  SimProbe(std::weak_ptr<SimSession> session, std::string file);
+  std::string Name() override;
+  std::string Path() override;
+  int TipCount() override;
+  std::shared_ptr<HostTip> Tip(int index) override;
+  void SelectAllTips() override;
+  std::shared_ptr<HostQualificationSettings> QualificationSettings() override;
+  bool Qualify2(const std::shared_ptr<HostQualificationSettings>& settings) override;
+
+ private:
+  std::weak_ptr<SimSession> session_;
+  std::string name_, dir_;
+  std::vector<std::shared_ptr<SimTip>> tips_;
+};
+
+class SimProbes : public HostProbes {
+ public:
+  explicit SimProbes(std::weak_ptr<SimSession> session);
+  int Count() override;
+  std::shared_ptr<HostProbe> Item(int index) override;
+  std::shared_ptr<HostProbe> ItemByName(const std::string& name) override;
+  void SetVisible(bool visible) override;
+  void SaveChanges() override;
+  void CancelChanges() override;
+
+ private:
+  std::weak_ptr<SimSession> session_;
+  std::vector<std::shared_ptr<SimProbe>> probes_;
+};
+
+}  // namespace zarvane

@@ -1,0 +1,348 @@
+// The simulated host's part programs: the program language, the command list
+// and running a program (EXECUTE) with the host's events.
+#include <algorithm>
+
+#include "foundation/paths.h"
+#include "foundation/text.h"
+#include "host/simcore.h"
+
+namespace zarvane {
+
+// --- Language ----------------------------------------------------------------
+
+namespace {
+
+struct Keyword {
+  const char* word;
+  SimOp op;
+  enum Arg { None, Optional, Required, Number, OptionalNumber, UnitsArg } arg;
+};
+
+constexpr Keyword kKeywords[] = {
+    {"UNITS", SimOp::Units, Keyword::UnitsArg},          {"MEASURE_BLADE", SimOp::MeasureBlade, Keyword::None},
+    {"REPORT", SimOp::Report, Keyword::None},            {"WAIT", SimOp::Wait, Keyword::Number},
+    {"END", SimOp::End, Keyword::OptionalNumber},        {"CANCEL", SimOp::Cancel, Keyword::None},
+    {"ERROR", SimOp::Error, Keyword::Optional},          {"VARIABLE", SimOp::Variable, Keyword::Required},
+    {"LOADPROBE", SimOp::LoadProbe, Keyword::Required},  {"STATUS", SimOp::Status, Keyword::Optional},
+    {"INSERT", SimOp::Insert, Keyword::Optional},        {"COMMENT", SimOp::Comment, Keyword::Optional},
+    {"ALIGN", SimOp::Align, Keyword::Optional},
+};
+
+}  // namespace
+
+SimProgramText SimParseProgram(const std::vector<std::string>& fileLines) {
+  SimProgramText program;
+  for (size_t n = 0; n < fileLines.size(); ++n) {
+    const int lineNo = static_cast<int>(n) + 1;
+    auto fail = [&](const std::string& why) {
+      program.error = "line " + std::to_string(lineNo) + ": " + why;
+      program.lines.clear();
+      return program;
+    };
+    std::string t = TrimWhite(fileLines[n]);
+    if (t.empty() || t[0] == '!' || t[0] == '#') continue;
+    SimLine line;
+    line.line = lineNo;
+    if (t[0] == '*') {
+      line.breakpoint = true;
+      t = TrimWhite(t.substr(1));
+      if (t.empty()) return fail("a breakpoint mark without a command");
+    }
+    line.text = t;
+    const size_t gap = t.find_first_of(" \t");
+    const std::string keyword = UCase(t.substr(0, gap));
+    line.argument = gap == std::string::npos ? "" : TrimWhite(t.substr(gap + 1));
+    const Keyword* kw = nullptr;
+    for (const Keyword& k : kKeywords)
+      if (keyword == k.word) kw = &k;
+    if (!kw) return fail("unknown command " + keyword);
+    line.op = kw->op;
+    const std::string& a = line.argument;
+    switch (kw->arg) {
+      case Keyword::None:
+        if (!a.empty()) return fail(keyword + " takes no argument");
+        break;
+      case Keyword::Required:
+        if (a.empty()) return fail(keyword + " needs a name");
+        break;
+      case Keyword::Number:
+        if (!IsNumeric(a) || Val(a) < 0) return fail(keyword + " needs a number of milliseconds");
+        line.number = Val(a);
+        break;
+      case Keyword::OptionalNumber:
+        if (a.empty()) {
+          line.number = 1;
+        } else if (IsNumeric(a)) {
+          line.number = ValInt(a);
+        } else {
+          return fail(keyword + " takes a termination type number");
+        }
+        break;
+      case Keyword::UnitsArg: {
+        const std::string u = UCase(a);
+        if (u == "INCH" || u == "INCHES" || u == "IN") {
+          program.units = 0;
+        } else if (u == "MM" || u == "MILLIMETERS" || u == "MILLIMETRES") {
+          program.units = 1;
+        } else {
+          return fail("UNITS must be INCH or MM");
+        }
+        break;
+      }
+      case Keyword::Optional:
+        break;
+    }
+    if (line.op == SimOp::Error && a.empty()) line.argument = "Part program error";
+    program.lines.push_back(std::move(line));
+  }
+  return program;
+}
+
+// --- Commands ----------------------------------------------------------------
+
+bool SimCommand::IsFlowControl() {
+  SimLive(session_);
+  return line_.op == SimOp::Variable;
+}
+
+std::string SimCommand::GetText(int field, int index) {
+  SimLive(session_);
+  if (line_.op == SimOp::Variable && field == 133 && index == 0) return line_.argument;
+  return {};
+}
+
+bool SimCommand::IsLoadProbe() {
+  SimLive(session_);
+  return line_.op == SimOp::LoadProbe;
+}
+
+std::string SimCommand::ModalCommandName() {
+  SimLive(session_);
+  return line_.op == SimOp::LoadProbe ? line_.argument : std::string();
+}
+
+std::string SimCommand::Text() {
+  SimLive(session_);
+  return line_.text;
+}
+
+std::shared_ptr<SimPart> SimCommands::Program() {
+  SimLive(session_);
+  auto p = program_.lock();
+  if (!p) throw AutomationError("The part program no longer exists");
+  return p;
+}
+
+int SimCommands::Count() { return static_cast<int>(Program()->commands.size()); }
+
+std::shared_ptr<HostCommand> SimCommands::Item(int index) {
+  auto p = Program();
+  if (index < 1 || index > static_cast<int>(p->commands.size()))
+    throw AutomationError("Invalid index " + std::to_string(index) + ": the program has " +
+                          std::to_string(p->commands.size()) + " commands");
+  return p->commands[index - 1];
+}
+
+void SimCommands::InsertionPointAfter(const std::shared_ptr<HostCommand>& command) {
+  auto p = Program();
+  auto s = SimLive(session_);
+  if (!command) {
+    p->insertionPoint.reset();
+    s->Journal("INSERTIONPOINT end");
+    return;
+  }
+  auto c = std::dynamic_pointer_cast<SimCommand>(command);
+  if (!c || std::find(p->commands.begin(), p->commands.end(), c) == p->commands.end())
+    throw AutomationError("The command is not part of this program");
+  p->insertionPoint = c;
+  s->Journal("INSERTIONPOINT after " + c->Line().text);
+}
+
+void SimCommands::ClearAllBreakpoints() {
+  auto p = Program();
+  SimLive(session_)->Journal("CLEARBREAKPOINTS");
+  for (auto& c : p->commands) c->Line().breakpoint = false;
+}
+
+// --- Program -----------------------------------------------------------------
+
+SimPart::SimPart(std::weak_ptr<SimSession> session, std::string fullName, SimProgramText program)
+    : session_(session), fullName_(std::move(fullName)), units_(program.units) {
+  for (auto& line : program.lines) commands.push_back(std::make_shared<SimCommand>(session, std::move(line)));
+  partName_ = NameWithoutExtension(FileNameFromPath(fullName_));
+}
+
+std::string SimPart::PartName() {
+  SimLive(session_);
+  return partName_;
+}
+
+void SimPart::SetPartName(const std::string& name) {
+  SimLive(session_)->Journal("PARTNAME " + name);
+  partName_ = name;
+}
+
+std::string SimPart::SerialNumber() {
+  SimLive(session_);
+  return serial_;
+}
+
+void SimPart::SetSerialNumber(const std::string& serial) {
+  SimLive(session_)->Journal("SERIAL " + serial);
+  serial_ = serial;
+}
+
+void SimPart::RefreshPart() { SimLive(session_)->Journal("REFRESH " + partName_ + " " + serial_); }
+
+std::string SimPart::FullName() {
+  SimLive(session_);
+  return fullName_;
+}
+
+std::string SimPart::Name() {
+  SimLive(session_);
+  return FileNameFromPath(fullName_);
+}
+
+int SimPart::Units() {
+  SimLive(session_);
+  return units_;
+}
+
+std::shared_ptr<HostCommands> SimPart::Commands() {
+  SimLive(session_);
+  return std::make_shared<SimCommands>(session_, weak_from_this());
+}
+
+std::shared_ptr<HostProbes> SimPart::Probes() {
+  SimLive(session_);
+  return std::make_shared<SimProbes>(session_);
+}
+
+std::shared_ptr<HostTools> SimPart::Tools() {
+  auto s = SimLive(session_);
+  return std::make_shared<SimTools>(session_, SimReadTools(s->install));
+}
+
+void SimPart::SaveChanges() { SimLive(session_)->Journal("SAVE " + FileNameFromPath(fullName_)); }
+void SimPart::CancelChanges() { SimLive(session_)->Journal("CANCEL " + FileNameFromPath(fullName_)); }
+
+namespace {
+
+// Marks the session busy for the length of a run, however the run ends.
+struct RunGuard {
+  SimSession& s;
+  RunGuard(SimSession& session, SimPart* program) : s(session) { s.executing = program; }
+  ~RunGuard() { s.executing = nullptr; }
+};
+
+}  // namespace
+
+void SimPart::EXECUTE() {
+  auto s = SimLive(session_);
+  if (closed) throw AutomationError("The part program " + FileNameFromPath(fullName_) + " has been closed");
+  if (s->executing) throw AutomationError("A part program is already executing");
+  RunGuard guard(*s, this);
+  s->Journal("EXECUTE " + FileNameFromPath(fullName_));
+  s->Fire([&](HostEvents& e) { e.OnStartExecution(this); });
+
+  SimRunRecord run;
+  int type = 1;
+  // The run goes through the commands as they were when it started; commands
+  // inserted meanwhile are run the next time.
+  const auto snapshot = commands;
+  for (const auto& command : snapshot) {
+    s->RequireAlive();
+    if (s->state == SimSession::State::Quitting) {
+      // The host was told to quit while running: the run stops unfinished.
+      s->Journal("RUN INTERRUPTED by shutdown");
+      type = 3;
+      break;
+    }
+    if (command->Line().breakpoint) {
+      // Paused at a breakpoint; with no one at the host to resume, the run is aborted.
+      s->Journal("BREAKPOINT line " + std::to_string(command->Line().line));
+      type = 2;
+      break;
+    }
+    s->Fire([&](HostEvents& e) { e.OnObjectAboutToExecute(this, command.get()); });
+    if (s->settings.commandTime > 0) s->clock().Wait(s->settings.commandTime);
+    s->RequireAlive();
+    const std::optional<int> end = Perform(*s, *command, run);
+    ++run.commands;
+    s->Fire([&](HostEvents& e) { e.OnObjectExecuted(this, command.get()); });
+    if (end) {
+      type = *end;
+      break;
+    }
+  }
+  s->RequireAlive();
+  s->Journal("END " + std::to_string(type));
+  s->Fire([&](HostEvents& e) { e.OnEndExecution(this, type); });
+}
+
+std::optional<int> SimPart::Perform(SimSession& s, SimCommand& command, SimRunRecord& run) {
+  const SimLine& line = command.Line();
+  switch (line.op) {
+    case SimOp::Units:
+    case SimOp::Comment:
+    case SimOp::Variable:
+    case SimOp::Inserted:
+      return std::nullopt;
+    case SimOp::MeasureBlade:
+      s.Journal("MEASURE_BLADE");
+      try {
+        SimMeasureBlade(s, *this, run);
+      } catch (const AutomationError& e) {
+        s.Journal("MEASURE_BLADE FAILED: " + std::string(e.what()));
+        throw;
+      }
+      return std::nullopt;
+    case SimOp::Report:
+      s.Journal("REPORT");
+      SimWriteReports(s, *this, run);
+      return std::nullopt;
+    case SimOp::Wait:
+      s.Journal("WAIT " + NumberText(line.number));
+      if (line.number > 0) s.clock().Wait(static_cast<int>(std::min(line.number, 2.0e9)));
+      return std::nullopt;
+    case SimOp::End:
+      return static_cast<int>(line.number);
+    case SimOp::Cancel:
+      s.Journal("CANCEL");
+      return 2;
+    case SimOp::Error:
+      s.Journal("ERROR " + line.argument);
+      throw AutomationError(line.argument);
+    case SimOp::LoadProbe: {
+      const bool known = IsRegularFile(ResolveCase(s.settings.probeDir + line.argument + ".prb"));
+      s.Journal("LOADPROBE " + line.argument + (known ? "" : " (no such probe file)"));
+      return std::nullopt;
+    }
+    case SimOp::Status:
+      s.Fire([&](HostEvents& e) { e.OnUpdateStatusMessage(line.argument); });
+      return std::nullopt;
+    case SimOp::Align:
+      s.Journal("ALIGN" + (line.argument.empty() ? "" : " " + line.argument));
+      return std::nullopt;
+    case SimOp::Insert: {
+      SimLine added;
+      added.op = SimOp::Inserted;
+      added.text = line.argument;
+      auto inserted = std::make_shared<SimCommand>(session_, added);
+      auto at = std::find(commands.begin(), commands.end(), insertionPoint);
+      if (insertionPoint && at != commands.end()) {
+        commands.insert(at + 1, inserted);
+      } else {
+        commands.push_back(inserted);
+      }
+      insertionPoint = inserted;
+      s.Journal("INSERT " + line.argument);
+      s.Fire([&](HostEvents& e) { e.OnAddObject(this, inserted.get()); });
+      return std::nullopt;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace zarvane
