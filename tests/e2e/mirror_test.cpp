@@ -97,16 +97,6 @@ TEST_F(Mirror, AReadOnlyDestinationFileIsLeftAlone) {
   EXPECT_EQ(Get(destination / "a.nom"), "kept");
 }
 
-TEST_F(Mirror, AFailedCopyKeepsThePreviousFile) {
-  Put(destination / "a.nom", "previous");
-  Put(source / "a.nom", "unreadable");
-  fs::permissions(source / "a.nom", fs::perms::none);
-  if (access((source / "a.nom").c_str(), R_OK) == 0) GTEST_SKIP() << "running as a user who reads every file";
-  EXPECT_EQ(Run(), 0);
-  EXPECT_EQ(Get(destination / "a.nom"), "previous");
-  EXPECT_EQ(Listing(destination), (std::set<std::string>{"a.nom"}));  // no temporary file left behind
-}
-
 TEST_F(Mirror, AFailedReplacementLeavesNoTemporaryFile) {
   Put(source / "a.nom", "new");
   Put(source / "b.tol", "tol");
