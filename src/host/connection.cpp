@@ -116,12 +116,12 @@ int HostConnection::IniInt(const std::string& section, const std::string& key, i
 
 void HostConnection::Status(Form& statusForm, const std::string& text, bool onlyWhenVisible) {
   if (onlyWhenVisible && !statusForm.Visible()) return;
-  if (Control* label = statusForm.Find("lblStatus")) label->SetCaption(text);
-  c.WriteLog(text, 0);
-  if (statusForm.Visible()) {
-    c.op.Status(text);
-    statusForm.Refresh();
-  }
+  station.ShowStatus(statusForm, text);
+}
+
+double HostConnection::RestartSeconds() {
+  const std::string text = c.GetKeyVal(c.gIniFile, "RestartTime");
+  return text.empty() ? 5 : Val(text);
 }
 
 void HostConnection::ReleaseAll() {
@@ -351,9 +351,7 @@ void HostConnection::CheckTimer_Timer() {
 void HostConnection::restartTimer_Timer() {
   Control& timer = station.frmMain("restartTimer");
   restartTimerElapsed_ += timer.Interval();
-  const std::string text = c.GetKeyVal(c.gIniFile, "RestartTime");
-  const double seconds = text.empty() ? 5 : Val(text);
-  if (seconds * 1000 < restartTimerElapsed_) timer.SetEnabled(false);
+  if (RestartSeconds() * 1000 < restartTimerElapsed_) timer.SetEnabled(false);
 }
 
 void HostConnection::WaitRestartTimer() {
@@ -451,8 +449,7 @@ bool HostConnection::RunQVXProg(const std::string& program, bool showProgress, F
       KillQVX(showProgress, mainWindow, statusForm);
       // A host that does not go away is waited for a bounded time only: a few
       // rounds of the restart time, the operator told after each round.
-      const std::string restartText = c.GetKeyVal(c.gIniFile, "RestartTime");
-      const double restartSeconds = restartText.empty() ? 5 : std::max(1.0, Val(restartText));
+      const double restartSeconds = std::max(1.0, RestartSeconds());
       const auto round = std::chrono::milliseconds(static_cast<long long>(restartSeconds * 1000));
       for (int rounds = 0; backend_.MainWindowExists(); ++rounds) {
         if (rounds == kRestartWaitFactor) {

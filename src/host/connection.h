@@ -98,6 +98,7 @@ class HostConnection : public HostLink {
  private:
   void Status(Form& statusForm, const std::string& text, bool onlyWhenVisible = false);
   void ReleaseAll();
+  double RestartSeconds();  // the settings file's RestartTime, 5 when empty
   int IniInt(const std::string& section, const std::string& key, int defaultValue);
 
   HostBackend& backend_;

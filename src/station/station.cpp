@@ -102,12 +102,16 @@ bool Station::Start(const std::string& home, const std::vector<std::string>& com
   return true;
 }
 
-void Station::SplashStatus(const std::string& englishText, const std::string& suffix) {
-  const std::string text = c.Translate(englishText) + suffix;
-  frmSplash("lblStatus").SetCaption(text);
+void Station::ShowStatus(Form& statusForm, const std::string& text) {
+  if (Control* label = statusForm.Find("lblStatus")) label->SetCaption(text);
   c.WriteLog(text, 0);
+  if (!statusForm.Visible()) return;
   c.op.Status(text);
-  frmSplash.Refresh();
+  statusForm.Refresh();
+}
+
+void Station::SplashStatus(const std::string& englishText, const std::string& suffix) {
+  ShowStatus(frmSplash, c.Translate(englishText) + suffix);
 }
 
 void Station::Form_Initialize(const std::vector<std::string>& commandLine) {

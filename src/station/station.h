@@ -115,6 +115,9 @@ class Station {
   void SplashSystemInfo();
   void frmMain_Resize();
   void SplashStatus(const std::string& englishText, const std::string& suffix = "");
+  // Shows a status text on a status form (its lblStatus) and logs it at level 0;
+  // the operator sees it while the form is visible.
+  void ShowStatus(Form& statusForm, const std::string& text);
 
   bool InTestMode() const { return gInterface == "TEST"; }
   bool NormalStart() const { return gStartMode == StartMode::Normal; }

@@ -14,6 +14,15 @@ constexpr int kPixel = 15;  // twips per pixel
 constexpr int kZoneLeft = 120, kZoneTop = 1140, kZoneWidth = 2820, kZoneGap = 90, kZoneHeight = 3000;
 constexpr int kFieldLeft = 150, kFieldWidth = 2520, kFieldHeight = 315;
 
+// The label and box of each row of a zone panel, and the rows zone 1 adds on
+// the single-zone screen.
+struct FieldRow {
+  const char* label;
+  const char* box;
+};
+constexpr FieldRow kZoneRows[] = {{"lblPart", "comboBlade"}, {"lblFixture", "cmbFixture"}, {"lblOperation", "cmbOp"}};
+constexpr FieldRow kZoneOneRows[] = {{"lblRoute", "cmbRoute"}, {"lblSTAT1", "cmbSTAT1"}, {"lblSTAT2", "cmbSTAT2"}};
+
 struct MenuItem {
   const char* name;
   const char* caption;
@@ -122,11 +131,9 @@ void FrmMain::ArrangeMultiZone() {
   for (int z = 1; z <= kZones; ++z) {
     (*this)("framZone", z).Move(kZoneLeft + (z - 1) * (kZoneWidth + kZoneGap), kZoneTop, kZoneWidth, kZoneHeight);
     int top = 300;
-    for (const char* pair : {"Part", "Fixture", "Operation"}) {
-      const std::string label = std::string("lbl") + pair;
-      const std::string box = std::string(pair) == "Part" ? "comboBlade" : std::string(pair) == "Fixture" ? "cmbFixture" : "cmbOp";
-      (*this)(label, z).Move(kFieldLeft, top, kFieldWidth, 255);
-      (*this)(box, z).Move(kFieldLeft, top + 270, kFieldWidth, kFieldHeight);
+    for (const auto& row : kZoneRows) {
+      (*this)(row.label, z).Move(kFieldLeft, top, kFieldWidth, 255);
+      (*this)(row.box, z).Move(kFieldLeft, top + 270, kFieldWidth, kFieldHeight);
       top += 840;
     }
   }
@@ -142,21 +149,16 @@ void FrmMain::ArrangeSingleZone() {
   const int frameWidth = 4800;
   (*this)("framZone", 1).Move(kZoneLeft, kZoneTop, frameWidth, 5040);
   int top = 300;
-  const std::pair<const char*, const char*> rows[] = {{"lblPart", "comboBlade"},    {"lblFixture", "cmbFixture"},
-                                                      {"lblOperation", "cmbOp"},   {"lblRoute", "cmbRoute"},
-                                                      {"lblSTAT1", "cmbSTAT1"},    {"lblSTAT2", "cmbSTAT2"}};
-  for (auto [label, box] : rows) {
-    const bool zoned = std::string(label) == "lblPart" || std::string(label) == "lblFixture" ||
-                       std::string(label) == "lblOperation";
-    Control& l = zoned ? (*this)(label, 1) : (*this)(label);
-    Control& b = zoned ? (*this)(box, 1) : (*this)(box);
-    l.Move(kFieldLeft, top, frameWidth - 300, 255);
-    b.Move(kFieldLeft, top + 270, frameWidth - 300, kFieldHeight);
-    if (!zoned) {
-      l.SetVisible(true);
-      b.SetVisible(true);
-    }
+  auto place = [&](Control& label, Control& box) {
+    label.Move(kFieldLeft, top, frameWidth - 300, 255);
+    box.Move(kFieldLeft, top + 270, frameWidth - 300, kFieldHeight);
     top += 790;
+  };
+  for (const auto& row : kZoneRows) place((*this)(row.label, 1), (*this)(row.box, 1));
+  for (const auto& row : kZoneOneRows) {
+    place((*this)(row.label), (*this)(row.box));
+    (*this)(row.label).SetVisible(true);
+    (*this)(row.box).SetVisible(true);
   }
   for (int z = 2; z <= kZones; ++z) (*this)("framZone", z).SetVisible(false);
   const int buttonsTop = kZoneTop + 5040 + 240;
