@@ -12,6 +12,7 @@
 
 #include "foundation/forms.h"
 #include "foundation/operator.h"
+#include "foundation/zonestate.h"
 #include "platform/platform.h"
 
 namespace zarvane {
@@ -71,6 +72,25 @@ class Core {
   bool gDotDecimal = true;  // the locale's decimal separator is "."
   int gLanguage = 1;
   std::string gProductName;
+  // The directory of the station's own executable (where mirror is looked for
+  // after the home directory).
+  std::string gProgramDir;
+
+  // Data directories in use (the network share, or the local copies after a
+  // fallback), the analysis program's settings file and its old-version marker.
+  std::string gBladesDir, gFixturesDir, gProgramsDir;
+  std::string gBladeIniFile;
+  std::string gPWF;
+  // Directory of the statistics package, the first place flavor files are
+  // looked for (ZARVANE_TALLYX_DIR, default /opt/tallyx).
+  std::string gStatsPackageDir = "/opt/tallyx";
+
+  // Per-zone state and the zone being worked on.
+  int gzone = 1;
+  bool gLotplotOverride = false;  // zone 1's flavor file asked for lotplot
+  // The state of zone n (1 to kZones); a bad zone number is a subscript error.
+  ZoneState& Zone(int n);
+  ZoneState& CurrentZone() { return Zone(gzone); }
 
   std::string HomeFile(const std::string& name) const;
 
@@ -119,6 +139,15 @@ class Core {
   std::string OpenFileDlg(const std::string& title, const std::string& filter, const std::string& defaultPath);
   std::vector<std::string> FixedDrives();
 
+  // Network paths. A path is on the network when the platform says its drive is
+  // remote; it is reachable when it exists now.
+  bool IsNetDrive(const std::string& path);
+  bool IsNetThere(const std::string& path);
+  // Starts the mirror tool (home directory first, then beside the executable)
+  // copying `source` to `destination`, not waited for. Returns the command text
+  // as logged: the program and both directories, each in double quotes.
+  std::string StartMirror(const std::string& source, const std::string& destination);
+
   // Opens a document or starts a program (operation "Open" or "Print"); when no
   // program is associated with a document the operator is told so.
   ShellResult ShellOpen(const std::string& operation, const std::string& file, const std::string& parameters,
@@ -147,6 +176,7 @@ class Core {
   bool logBlocked_ = false;  // the log could not be opened; told once until it works again
   bool languageLoaded_ = false;
   bool languageReadOnly_ = false;
+  std::array<ZoneState, kZones + 1> zones_;
   std::map<std::string, std::string> langTable_;  // key: case-folded English text
 };
 

@@ -539,7 +539,7 @@ bool HostConnection::RunQVXProg(const std::string& program, bool showProgress, F
 
 void HostConnection::mnuRunQVXProg_Click() {
   c.WriteLog("mnuRunQVXProg_Click: Start:", 0);
-  const std::string start = station.gProgramsDir.empty() ? c.gLocalProgramsDir : station.gProgramsDir;
+  const std::string start = c.gProgramsDir.empty() ? c.gLocalProgramsDir : c.gProgramsDir;
   const std::string file = c.OpenFileDlg(c.Translate("Run Quorvex Program"), "Quorvex Part Program (*.PRG)|*.PRG",
                                          start.empty() ? "" : JoinPath(start, ""));
   if (!file.empty()) {

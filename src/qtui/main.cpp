@@ -68,6 +68,12 @@ std::string HomeDirectory(const Options& o) {
   return Utf8ToCp1252(QCoreApplication::applicationDirPath().toStdString());
 }
 
+// Process facts the station takes from its surroundings rather than its settings.
+void ConfigureCore(Core& core) {
+  core.gProgramDir = Utf8ToCp1252(QCoreApplication::applicationDirPath().toStdString());
+  if (const char* dir = std::getenv("ZARVANE_TALLYX_DIR"); dir && *dir) core.gStatsPackageDir = Utf8ToCp1252(dir);
+}
+
 // The station's host: the simulated CMM host, installed in ZARVANE_HOST_DIR or
 // in the folder "host" of the home directory.
 struct HostSetup {
@@ -81,7 +87,7 @@ struct HostSetup {
       return dir && *dir ? Utf8ToCp1252(dir) : core.HomeFile("host");
     };
     env.stationHome = [&core] { return core.gHome; };
-    env.bladesDir = [&core, &station] { return station.gBladesDir.empty() ? core.gLocalBladesDir : station.gBladesDir; };
+    env.bladesDir = [&core, &station] { return core.gBladesDir.empty() ? core.gLocalBladesDir : core.gBladesDir; };
     env.language = [&core] {
       const int language = ValInt(core.GetKeyVal(core.gIniFile, "Language"));
       return language >= 1 && language <= 5 ? language : 1;
@@ -119,6 +125,7 @@ int RunHeadless(const Options& o, int argc, char** argv) {
   LinuxPlatform lp(po, &op);
   Forms forms(&lp.clock());
   Core core(lp.platform(), op, forms);
+  ConfigureCore(core);
   try {
     ScriptRunner runner(forms, op, lp.clock(), ParseScript(text.str()), home);
     forms.SetHost(&runner);
@@ -151,6 +158,7 @@ int RunWindows(const Options& o, int argc, char** argv) {
   QtFormHost host(forms);
   QtOperator op(&host);
   Core core(lp.platform(), op, forms);
+  ConfigureCore(core);
   Station station(core);
   HostSetup hostSetup(core, station, lp.clock());
   host.onCloseRequest = [&](Form& form) {

@@ -89,12 +89,10 @@ class Station {
   std::string gHostVersion;
   std::string gHostIniFile;
   std::string gProbeDir;
-  std::string gBladesDir, gFixturesDir, gProgramsDir;
   std::vector<std::string> gToAnalyze;
   std::vector<int> gToAnalyzeZones;
   std::string helpFile;
   int hostRunCount = 0;
-  int gzone = 1;  // the zone being worked on
 
   // Starts the station in `home` with the command-line words. Returns false when
   // another station already runs on that home (the operator has been told and

@@ -10,7 +10,6 @@
 
 namespace zarvane {
 
-inline constexpr int kZones = 4;
 
 // The main window: four zone panels (one on the single-zone screen), the
 // Measure and Exit buttons, the logo and probe pictures, the menus and the two
