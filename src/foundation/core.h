@@ -140,7 +140,8 @@ class Core {
   std::vector<std::string> FixedDrives();
 
   // Network paths. A path is on the network when the platform says its drive is
-  // remote; it is reachable when it exists now.
+  // remote; a share name (two separators first) never is. It is reachable when it
+  // exists now.
   bool IsNetDrive(const std::string& path);
   bool IsNetThere(const std::string& path);
   // Starts the mirror tool (home directory first, then beside the executable)

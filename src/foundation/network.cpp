@@ -11,7 +11,11 @@ ZoneState& Core::Zone(int n) {
 }
 
 bool Core::IsNetDrive(const std::string& path) {
-  const DriveType type = platform.drives ? platform.drives->TypeOf(path) : DriveType::Unknown;
+  // A share name ("\\server\share", "//server/share") starts at no drive root,
+  // so it is never taken for a network drive, whatever the platform makes of it.
+  const bool shareName = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+  const DriveType type =
+      shareName ? DriveType::NoRootDir : platform.drives ? platform.drives->TypeOf(path) : DriveType::Unknown;
   if (type == DriveType::Remote) {
     WriteLog("IsNetDrive: " + path + " is a network drive.", 3);
     return true;
