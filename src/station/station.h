@@ -106,6 +106,8 @@ class Station {
   // Exit requested from inside a longer step; it takes effect when that step ends.
   void TriggerExit();
   bool Exited() const { return exited_; }
+  // True while Start runs the window initialisation and load.
+  bool Loading() const { return loading_; }
 
   void mnuLanguage_Click(int language);
   void ShowAbout();
