@@ -22,6 +22,7 @@
 #include "qtui/qtoperator.h"
 #include "host/connection.h"
 #include "host/simhost.h"
+#include "station/directories.h"
 #include "station/station.h"
 
 using namespace zarvane;
@@ -131,6 +132,7 @@ int RunHeadless(const Options& o, int argc, char** argv) {
     forms.SetHost(&runner);
     Station station(core);
     HostSetup host(core, station, lp.clock());
+    Directories directories(core, station);
     runner.QueueLeadingAnswers();
     if (!station.Start(home, o.stationArgs)) return 1;
     runner.Run([&] { return station.Exited(); });
@@ -161,6 +163,7 @@ int RunWindows(const Options& o, int argc, char** argv) {
   ConfigureCore(core);
   Station station(core);
   HostSetup hostSetup(core, station, lp.clock());
+  Directories directories(core, station);
   host.onCloseRequest = [&](Form& form) {
     // Closing the main window is the Exit command; it may ask first.
     if (&form != &station.frmMain) return true;

@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -50,17 +52,66 @@ inline int CountOf(const std::string& haystack, const std::string& needle) {
   return n;
 }
 
-// A scratch station home with its own registry file.
+// The size from which the analysis program counts as version 2.0 or newer.
+inline constexpr std::uintmax_t kNewBladeSize = 958464;
+
+// A stand-in for the analysis program: a script that does nothing, padded with a
+// comment to `size` bytes (its size is what tells the station the version).
+inline void MakeBladeProgram(const fs::path& p, std::uintmax_t size = kNewBladeSize) {
+  std::string text = "#!/bin/sh\n# stand-in for the blade analysis program\nexit 0\n#";
+  if (text.size() < size) text += std::string(size - text.size() - 1, '#') + "\n";
+  WriteFile(p, text);
+  fs::permissions(p, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec, fs::perm_options::replace);
+}
+
+// The value of a key in an INI file written by the registry store ("" when absent).
+inline std::string IniValue(const std::string& ini, const std::string& section, const std::string& key) {
+  auto lower = [](std::string t) {
+    for (char& ch : t) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return t;
+  };
+  std::stringstream in(ini);
+  bool inSection = false;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line.front() == '[') {
+      inSection = lower(line) == "[" + lower(section) + "]";
+      continue;
+    }
+    const size_t eq = line.find('=');
+    if (!inSection || eq == std::string::npos || lower(line.substr(0, eq)) != lower(key)) continue;
+    std::string value = line.substr(eq + 1);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    return value;
+  }
+  return "";
+}
+
+// A scratch station home with its own registry file. An installed station has
+// what an installation leaves: a stand-in analysis program (root/Blade/Blade.exe)
+// registered in the registry, and the three data directories under the home,
+// registered too. A bare one has the program and the directories on disk, but
+// an empty registry, as on a first start.
 class Station {
  public:
-  Station() {
+  enum class Setup { Installed, Bare };
+
+  explicit Station(Setup setup = Setup::Installed) {
     char tmpl[] = "/tmp/zarvane-e2e-XXXXXX";
     root_ = mkdtemp(tmpl);
     home_ = root_ / "home";
     fs::create_directories(home_);
+    for (const char* dir : {"blades", "fixtures", "quorvx programs"}) fs::create_directories(home_ / dir);
+    MakeBladeProgram(BladeProgram());
     env_["ZARVANE_REGISTRY"] = (root_ / "registry.ini").string();
     env_["ZARVANE_SYSTEM_DIR"] = (root_ / "system").string();
     env_["ZARVANE_NETWORK_ROOTS"] = "";
+    if (setup == Setup::Installed) {
+      SetRegistry("directories", "bladeexe", BladeProgram().string());
+      SetRegistry("directories", "blades", (home_ / "blades").string());
+      SetRegistry("directories", "fixtures", (home_ / "fixtures").string());
+      SetRegistry("directories", "programs", (home_ / "quorvx programs").string());
+    }
   }
   ~Station() {
     std::error_code ec;
@@ -72,18 +123,54 @@ class Station {
   const fs::path& Home() const { return home_; }
   const fs::path& Root() const { return root_; }
   void SetEnv(const std::string& name, const std::string& value) { env_[name] = value; }
+  // Runs this copy of the station program instead of the one the build made.
+  void SetProgram(const fs::path& program) { program_ = program.string(); }
 
   std::string File(const std::string& name) const { return ReadFile(home_ / name); }
   bool Exists(const std::string& name) const { return fs::exists(home_ / name); }
   void Put(const std::string& name, const std::string& data) const { WriteFile(home_ / name, data); }
   std::string Registry() const { return ReadFile(root_ / "registry.ini"); }
+  std::string Registry(const std::string& section, const std::string& key) const {
+    return IniValue(Registry(), section, key);
+  }
+  // Sets one registry value, keeping the others (what the station wrote included).
+  void SetRegistry(const std::string& section, const std::string& key, const std::string& value) {
+    std::vector<std::string> lines;
+    std::stringstream in(Registry());
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    auto lower = [](std::string t) {
+      for (char& ch : t) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      return t;
+    };
+    const std::string header = "[" + lower(section) + "]";
+    size_t at = lines.size();
+    for (size_t i = 0; i < lines.size(); ++i)
+      if (lower(lines[i]) == header) at = i;
+    if (at == lines.size()) {
+      lines.push_back("[" + section + "]");
+      lines.push_back(key + "=" + value);
+    } else {
+      size_t i = at + 1;
+      for (; i < lines.size() && (lines[i].empty() || lines[i][0] != '['); ++i) {
+        const size_t eq = lines[i].find('=');
+        if (eq != std::string::npos && lower(lines[i].substr(0, eq)) == lower(key)) break;
+      }
+      if (i < lines.size() && !lines[i].empty() && lines[i][0] != '[') lines[i] = key + "=" + value;
+      else lines.insert(lines.begin() + static_cast<long>(at) + 1, key + "=" + value);
+    }
+    std::string text;
+    for (const auto& line : lines) text += line + "\n";
+    WriteFile(root_ / "registry.ini", text);
+  }
+  // The stand-in analysis program.
+  fs::path BladeProgram() const { return root_ / "Blade" / "Blade.exe"; }
 
   // Runs `zarvane --home <home> --script <script> --virtual-clock [args]`.
   RunResult Run(const std::string& script, const std::vector<std::string>& args = {}, bool virtualClock = true) {
     const fs::path scriptPath = root_ / ("script" + std::to_string(++runs_) + ".txt");
     WriteFile(scriptPath, script);
     const fs::path out = root_ / "stdout.txt", err = root_ / "stderr.txt";
-    std::vector<std::string> argv = {ZARVANE_EXE, "--home", home_.string(), "--script", scriptPath.string()};
+    std::vector<std::string> argv = {program_, "--home", home_.string(), "--script", scriptPath.string()};
     if (virtualClock) argv.push_back("--virtual-clock");
     argv.insert(argv.end(), args.begin(), args.end());
     const pid_t pid = fork();
@@ -110,6 +197,7 @@ class Station {
 
  private:
   fs::path root_, home_;
+  std::string program_ = ZARVANE_EXE;
   std::map<std::string, std::string> env_;
   int runs_ = 0;
 };

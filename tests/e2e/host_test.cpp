@@ -139,7 +139,8 @@ TEST_F(Host, AHostThatWillNotGoIsReported) {
 TEST_F(Host, ARestartThatCannotStopTheHostGivesUp) {
   HostSettings("RefuseQuit = ON\r\nRefuseClose = ON\r\n");
   Write();
-  s.Put("../registry.ini", "[Quorvex]\nRESTART_NO=0\nAutoRestart=0\n");
+  s.SetRegistry("Quorvex", "RESTART_NO", "0");
+  s.SetRegistry("Quorvex", "AutoRestart", "0");
   const RunResult r = s.Run(Run("Align.prg"));
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   EXPECT_TRUE(r.Has("would not shut down for a restart")) << r.transcript;

@@ -22,8 +22,10 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 TEST(FirstStart, InstallerAnswersShapeTheDefaultSettingsFile) {
-  Station s;
-  const RunResult r = s.Run(kOnlineScanningMbr);
+  Station s(Station::Setup::Bare);
+  // Nothing is registered yet: the installer also shows where the analysis program is.
+  const std::string bladeDir = s.BladeProgram().parent_path().string();
+  const RunResult r = s.Run(std::string(kOnlineScanningMbr) + "answer text " + bladeDir + "\n");
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   EXPECT_TRUE(r.Has("QUESTION: ONLINE? | Are you ONLINE (On a CMM)? -> yes"));
   EXPECT_TRUE(r.Has("QUESTION: Scanning Capable? | Is this machine capable of analog scanning? (Answer YES if not "
@@ -41,6 +43,11 @@ TEST(FirstStart, InstallerAnswersShapeTheDefaultSettingsFile) {
   EXPECT_NE(reg.find("blades=" + (s.Home() / "blades").string()), std::string::npos) << reg;
   EXPECT_NE(reg.find("programs=" + (s.Home() / "quorvx programs").string()), std::string::npos) << reg;
   EXPECT_NE(reg.find("networkblades="), std::string::npos) << reg;
+  EXPECT_TRUE(r.Has("DIRECTORY: Select the directory containing Blade Analysis Program (BLADE.EXE) | " +
+                    s.Home().string() + " -> " + bladeDir))
+      << r.transcript;
+  EXPECT_EQ(s.Registry("directories", "bladeexe"), bladeDir + "/blade.exe");
+  EXPECT_FALSE(r.Has("Blade not found in system"));
 }
 
 TEST(FirstStart, OfflineAndTestAnswersWriteNoTrimLine) {
@@ -75,8 +82,7 @@ TEST(FirstStart, LogWrittenSoFarMovesToTheBackupAndLinesCarryTimes) {
     EXPECT_TRUE(std::regex_search(line, std::regex(R"(^\d\d:\d\d:\d\d: )"))) << line;
   }
   // Steps of subsystems that are not part of the build say so instead of pretending.
-  EXPECT_NE(log.find("Resolving the data directories: skipped, the data directory resolution is not part of this "
-                     "build."),
+  EXPECT_NE(log.find("Filling the part and fixture lists: skipped, the zone panels is not part of this build."),
             std::string::npos);
   EXPECT_NE(log.find("cmdExit_Click: End:"), std::string::npos);
   EXPECT_NE(log.find("ExitVB: Unloading: frmMain"), std::string::npos);
