@@ -69,15 +69,6 @@ TEST_F(DirectoriesTest, CandidatesGoByDriveThenPlaceAndTheLastFoundWinsUnlessThe
   EXPECT_FALSE(station.Exited());
 }
 
-TEST_F(DirectoriesTest, ProgramsBelowTheThresholdSizeAreTheOldVersion) {
-  const std::string blade = Blade("c/Blade/Blade.exe", Directories::kNewBladeSize - 1);
-  dirs.CheckDirectories();
-  EXPECT_EQ(core.gPWF, "PWF");
-  fs::resize_file(blade, Directories::kNewBladeSize);
-  dirs.CheckDirectories();
-  EXPECT_EQ(core.gPWF, "");
-}
-
 TEST_F(DirectoriesTest, SettingsFileBesideTheProgramKeepsItsDirectory) {
   EXPECT_EQ(Directories::SettingsFileBeside("/opt/Blade/Blade.EXE"), "/opt/Blade/Blade.ini");
   EXPECT_EQ(Directories::SettingsFileBeside("/opt/blade/blade"), "/opt/blade/blade.ini");
