@@ -43,8 +43,22 @@ class PartFiles {
   std::string PartDirectory(const std::string& partNumber) const;
   std::string OperationFile(const std::string& partNumber) const;
   // True when a part number or file name from the operator or a data file stays
-  // inside its directory (no separators, no "." or ".." names, not empty).
+  // inside its directory (no separators, no "." or ".." names, not empty) and
+  // names one file (no wildcards, no NUL).
   static bool SafeName(const std::string& name);
+
+ private:
+  // Each tells the operator why the name is refused and returns false.
+  bool CheckPartNumber(const std::string& partNumber);
+  // `written` is the name as the file gave it, when that differs (extension dropped).
+  bool CheckFileName(const std::string& englishKind, const std::string& name, const std::string& written = {});
+  void AddProgram(const std::string& program);
+  void DisableZone();
+  // The tolerance file readers; false when the file holds more sections than a
+  // zone keeps (the operator has been told).
+  bool ReadKtTolerance(const std::string& path, int& declared);
+  bool ReadOemTolerance(const std::string& path);
+  bool AddSection(const std::string& path, const std::string& name, bool inspected);
 };
 
 }  // namespace zarvane
