@@ -316,6 +316,10 @@ Form* Forms::ByName(const std::string& name) const {
   return nullptr;
 }
 
+void Form::PopupMenu(const std::string& menuFullName) {
+  if (FormHost* host = forms_.Host()) host->PopupMenu(*this, menuFullName);
+}
+
 void Forms::SetBusy(bool busy) {
   busy_ = busy;
   if (host_) host_->SetBusyCursor(busy);

@@ -163,6 +163,9 @@ class FormHost {
   // Draws the form now (VB's Refresh).
   virtual void Refresh(Form& form) = 0;
   virtual void SetBusyCursor(bool busy) = 0;
+  // Shows the items of a (normally invisible) top-level menu at the cursor and
+  // returns when the operator has chosen one or dismissed it.
+  virtual void PopupMenu(Form& form, const std::string& menuFullName) = 0;
 };
 
 class Form {
@@ -185,6 +188,14 @@ class Form {
   int Width() const { return width_; }
   int Height() const { return height_; }
   void Resize(int width, int height);  // design size in twips
+  // Position on the screen in twips (the UI layer places the window there when shown).
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  void Move(int left, int top) {
+    left_ = left;
+    top_ = top;
+    Touch();
+  }
   // Whether the Qt window scales its controls with the window (the resizing controller).
   bool ScalesControls() const { return scales_; }
   void SetScalesControls(bool scales);
@@ -202,6 +213,9 @@ class Form {
   void Hide();
   void Unload();
   void Refresh();
+  void PopupMenu(const std::string& menuFullName);
+  // A mouse button released on the form itself, outside its controls (2 = right).
+  std::function<void(int button)> onMouseUp;
 
   // Event handlers the UI layer calls.
   virtual void Form_Load() {}
@@ -225,6 +239,7 @@ class Form {
   bool scales_ = false;
   WindowState state_ = WindowState::Normal;
   int width_ = 6000, height_ = 4000;
+  int left_ = 0, top_ = 0;
   std::vector<std::unique_ptr<Control>> controls_;
   std::map<std::string, Control*> byName_;
   std::uint64_t revision_ = 0;

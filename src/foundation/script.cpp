@@ -218,6 +218,12 @@ void ScriptRunner::Execute(const ScriptCommand& c) {
     return;
   }
   if (c.words.empty()) throw ScriptAbort{where + c.verb + " needs a control name"};
+  if (c.verb == "rightclick") {
+    if (Form* form = forms_.ByName(c.words[0]); form && form->Loaded()) {
+      if (form->onMouseUp) form->onMouseUp(2);
+      return;
+    }
+  }
   Control& control = Resolve(c.words[0], c.line);
   if (c.verb == "expect") {
     Expect(control, c);
@@ -278,6 +284,15 @@ void ScriptRunner::Run(const std::function<bool()>& finished) {
     Execute(commands_[next_++]);
     clock_.ProcessEvents();
   }
+}
+
+void ScriptRunner::PopupMenu(Form& form, const std::string& menuFullName) {
+  std::string items;
+  for (const auto& control : form.Controls())
+    if (control->Type() == ControlType::Menu && control->MenuParent() == menuFullName && control->Enabled() &&
+        control->Caption() != "-")
+      items += (items.empty() ? "" : " | ") + control->FullName() + " \"" + control->Caption() + "\"";
+  op_.Line("POPUP: " + menuFullName + ": " + items);
 }
 
 void ScriptRunner::FormShown(Form& form) { op_.Line("WINDOW: " + form.Name() + " shown"); }

@@ -89,6 +89,9 @@ class ScriptRunner : public FormHost {
   void RunModal(Form& form) override;
   void Refresh(Form&) override {}
   void SetBusyCursor(bool) override {}
+  // Writes the pop-up's enabled items to the transcript; the script then
+  // presses the item it wants, as an operator would.
+  void PopupMenu(Form& form, const std::string& menuFullName) override;
 
   // The control a script name refers to among the open windows.
   Control& Resolve(const std::string& name, int line);

@@ -79,7 +79,7 @@ class HostConnection : public HostLink {
   static std::string StripBeta(const std::string& version);
 
   bool RunQVXProg(const std::string& program, bool showProgress, Form& mainWindow, Form& statusForm,
-                  const std::string& partName);
+                  const std::string& partName) override;
   bool AttachActiveProgram(bool report);
   void DetachProgram(bool closeAll);
   bool FindVar(const std::string& name);

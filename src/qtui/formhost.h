@@ -39,6 +39,7 @@ class QtFormHost : public FormHost {
   // Pops up the children of a menu control at the mouse position and returns
   // when the menu closes (a chosen item's onClick has run by then).
   void ShowPopup(Form& form, const std::string& menuFullName);
+  void PopupMenu(Form& form, const std::string& menuFullName) override { ShowPopup(form, menuFullName); }
 
   // Brings every window up to date with its model.
   void SyncAll();

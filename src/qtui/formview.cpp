@@ -668,6 +668,12 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
   if (!form_) return false;
   if (watched == client_) {
     if (event->type() == QEvent::Resize) OnClientResized();
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton && form_->onMouseUp) {
+      Form* form = form_;
+      if (host_.Exists(form)) host_.Dispatch([form] { if (form->onMouseUp) form->onMouseUp(2); });
+      return true;
+    }
     return false;
   }
   auto found = byWidget_.find(watched);

@@ -24,6 +24,7 @@
 #include "host/simhost.h"
 #include "station/directories.h"
 #include "station/station.h"
+#include "station/zones.h"
 
 using namespace zarvane;
 
@@ -100,6 +101,13 @@ struct HostSetup {
   HostConnection link;
 };
 
+// The part data files and the zone panels.
+struct ZoneSetup {
+  ZoneSetup(Core& core, Station& station) : files(core), zones(core, station, files) { station.zones = &zones; }
+  PartFiles files;
+  Zones zones;
+};
+
 int RunHeadless(const Options& o, int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
@@ -133,6 +141,7 @@ int RunHeadless(const Options& o, int argc, char** argv) {
     Station station(core);
     HostSetup host(core, station, lp.clock());
     Directories directories(core, station);
+    ZoneSetup zoneSetup(core, station);
     runner.QueueLeadingAnswers();
     if (!station.Start(home, o.stationArgs)) return 1;
     runner.Run([&] { return station.Exited(); });
@@ -164,6 +173,7 @@ int RunWindows(const Options& o, int argc, char** argv) {
   Station station(core);
   HostSetup hostSetup(core, station, lp.clock());
   Directories directories(core, station);
+  ZoneSetup zoneSetup(core, station);
   host.onCloseRequest = [&](Form& form) {
     // Closing the main window is the Exit command; it may ask first.
     if (&form != &station.frmMain) return true;

@@ -28,6 +28,9 @@ class HostLink {
   virtual void KillQVX(bool showProgress, Form& mainWindow, Form& statusForm) = 0;
   // Enables the main window's check timer with its elapsed time at 0.
   virtual void StartCheckTimer() = 0;
+  // Runs a host part program; false when it could not be run or failed.
+  virtual bool RunQVXProg(const std::string& program, bool showProgress, Form& mainWindow, Form& statusForm,
+                          const std::string& partName) = 0;
 };
 
 // Data directories and network fallback.

@@ -61,6 +61,15 @@ constexpr MenuItem kMenus[] = {
     {"mnuProgHelp", "Program Help", "mnuHelpMenu"},
     {"mnuHelp", "Help", "mnuHelpMenu"},
     {"mnuAbout", "About...", "mnuHelpMenu"},
+    {"mnuZonePopup", "Zone", ""},
+    {"mnuPopCopyZones", "Copy settings to all zones", "mnuZonePopup"},
+    {"mnuReportPopup", "Reports", ""},
+    {"mnuPopReanalyze", "Reanalyze a Blade", "mnuReportPopup"},
+    {"mnuPopBladeStart", "Blade", "mnuReportPopup"},
+    {"mnuPopConvertPTS", "Convert Text File", "mnuReportPopup"},
+    {"mnuPopReports", "Reports", "mnuReportPopup"},
+    {"mnuPopReprint", "Reprint a report", "mnuReportPopup"},
+    {"mnuPopAssoc", "Reassociate Data Files", "mnuReportPopup"},
 };
 
 }  // namespace
@@ -73,6 +82,7 @@ FrmMain::FrmMain(Forms& forms, Core& core) : Form(forms, "frmMain"), core_(core)
     c.SetMenuParent(m.parent);
   }
   (*this)("mnuSettings").SetVisible(false);
+  for (const char* popup : {"mnuZonePopup", "mnuReportPopup"}) (*this)(popup).SetVisible(false);
 
   Control& logo = Add(ControlType::PictureBox, "picLogo");
   logo.Move(120, 120, 2400, 900);
