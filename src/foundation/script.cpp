@@ -36,11 +36,14 @@ std::string Describe(const Reply& r) {
 
 // A control can be acted on when its window is open and it and every frame or
 // menu it sits in are visible and enabled.
-std::string Unusable(Control& control) {
+// Why an operator could not reach the control; empty when it can. `openPopup`
+// is the pop-up menu on the screen, whose items are reachable though the menu
+// itself never shows in the menu bar.
+std::string Unusable(Control& control, const Control* openPopup) {
   Form& form = control.Parent();
   if (!form.Loaded() || !form.Visible()) return "its window " + form.Name() + " is not open";
   for (Control* c = &control; c;) {
-    if (!c->Visible()) return c == &control ? "it is not visible" : "it sits in " + c->FullName() + ", which is hidden";
+    if (!c->Visible() && c != openPopup) return c == &control ? "it is not visible" : "it sits in " + c->FullName() + ", which is hidden";
     if (!c->Enabled()) return c == &control ? "it is disabled" : "it sits in " + c->FullName() + ", which is disabled";
     const std::string& up = c->Type() == ControlType::Menu ? c->MenuParent() : c->Container();
     c = up.empty() ? nullptr : form.Find(up);
@@ -229,7 +232,9 @@ void ScriptRunner::Execute(const ScriptCommand& c) {
     Expect(control, c);
     return;
   }
-  if (const std::string why = Unusable(control); !why.empty())
+  const Control* popup = openPopup_;
+  openPopup_ = nullptr;  // a pop-up closes with the next action
+  if (const std::string why = Unusable(control, popup); !why.empty())
     throw ScriptAbort{where + "cannot " + c.verb + " " + c.words[0] + ": " + why};
   const std::string value = c.rest.size() > c.words[0].size() ? TrimWhite(c.rest.substr(c.words[0].size())) : "";
   if (c.verb == "press") {
@@ -293,6 +298,7 @@ void ScriptRunner::PopupMenu(Form& form, const std::string& menuFullName) {
         control->Caption() != "-")
       items += (items.empty() ? "" : " | ") + control->FullName() + " \"" + control->Caption() + "\"";
   op_.Line("POPUP: " + menuFullName + ": " + items);
+  openPopup_ = form.Find(menuFullName);
 }
 
 void ScriptRunner::FormShown(Form& form) { op_.Line("WINDOW: " + form.Name() + " shown"); }

@@ -106,6 +106,7 @@ class ScriptRunner : public FormHost {
   Clock& clock_;
   std::vector<ScriptCommand> commands_;
   size_t next_ = 0;
+  const Control* openPopup_ = nullptr;
 };
 
 }  // namespace zarvane
