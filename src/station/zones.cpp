@@ -199,14 +199,17 @@ void Zones::cmbOp_GotFocus(int n) {
 
 void Zones::cmbOp_Click(int n) {
   c.WriteLog("cmbOp_Click: Start:", 9);
-  ZoneState& z = c.Zone(n);
-  z.gOpName = main_("cmbOp", n).Text();
-  z.gNomName = z.gPn;
-  z.gTolName = z.gPn;
+  OperationChosen(n);
 }
 
 void Zones::cmbOp_Change(int n) {
   c.WriteLog("cmbOp_Change: Start:", 9);
+  OperationChosen(n);
+}
+
+void Zones::OperationChosen(int n) {
+  // A new operation starts from the part's own nominal and tolerance files;
+  // the operation's NOMTOL line may replace them when the zone is measured.
   ZoneState& z = c.Zone(n);
   z.gOpName = main_("cmbOp", n).Text();
   z.gNomName = z.gPn;

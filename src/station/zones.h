@@ -47,6 +47,7 @@ class Zones : public ZonePanels {
  private:
   void Wire();
   void FixtureAlignment(int n, const std::string& name);
+  void OperationChosen(int n);
 
   Core& c;
   Station& station_;
