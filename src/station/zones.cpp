@@ -12,39 +12,38 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The immediate subdirectories of a directory, sorted without regard to case so
-// every station lists the parts in the same order.
-Texts Subdirectories(const std::string& dir) {
+bool NameBefore(const std::string& a, const std::string& b) {
+  const std::string ua = UCase(a), ub = UCase(b);
+  return ua != ub ? ua < ub : a < b;
+}
+
+// The names of a directory's entries that pass `keep`, sorted without regard to
+// case so every station lists them in the same order.
+template <typename Keep>
+Texts Entries(const std::string& dir, Keep keep) {
   Texts names;
   std::error_code ec;
   fs::directory_iterator it(OsPath(NativePath(dir)), ec);
   for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-    std::error_code typeError;
-    if (!it->is_directory(typeError)) continue;
     const std::string name = FromOsPath(it->path().filename());
-    if (name != "." && name != "..") names.push_back(name);
+    if (keep(*it, name)) names.push_back(name);
   }
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const std::string ua = UCase(a), ub = UCase(b);
-    return ua != ub ? ua < ub : a < b;
-  });
+  std::sort(names.begin(), names.end(), NameBefore);
   return names;
 }
 
-// Files of a directory with the given extension (case ignored), sorted likewise.
+Texts Subdirectories(const std::string& dir) {
+  return Entries(dir, [](const fs::directory_entry& entry, const std::string& name) {
+    std::error_code ec;
+    return entry.is_directory(ec) && name != "." && name != "..";
+  });
+}
+
 Texts FilesWithExtension(const std::string& dir, const std::string& extension) {
-  Texts names;
-  std::error_code ec;
-  fs::directory_iterator it(OsPath(NativePath(dir)), ec);
-  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-    std::error_code typeError;
-    if (!it->is_regular_file(typeError)) continue;
-    const std::string name = FromOsPath(it->path().filename());
-    if (IEquals(Extension(name), extension)) names.push_back(name);
-  }
-  std::sort(names.begin(), names.end(),
-            [](const std::string& a, const std::string& b) { return UCase(a) < UCase(b); });
-  return names;
+  return Entries(dir, [&](const fs::directory_entry& entry, const std::string& name) {
+    std::error_code ec;
+    return entry.is_regular_file(ec) && IEquals(Extension(name), extension);
+  });
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
