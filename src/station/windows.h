@@ -7,6 +7,7 @@
 
 #include "foundation/core.h"
 #include "foundation/forms.h"
+#include "foundation/progress.h"
 
 namespace zarvane {
 
@@ -49,17 +50,5 @@ class FrmSplash : public Form {
   Core& core_;
 };
 
-// The progress window: caption, label Label1 and bar ProgressBar1 (0 to 100).
-class FrmProgress : public Form {
- public:
-  FrmProgress(Forms& forms, Core& core);
-  void SetProgress(const std::string& caption, const std::string& label, int value);
-  void SetValue(int value);
-  void Close();
-
- private:
-  void Notify();
-  Core& core_;
-};
 
 }  // namespace zarvane
