@@ -74,6 +74,15 @@ class SectionGeometry {
   void RevSec(ijk& section);
   void sReorder(ijk& section, std::int32_t& nose, std::int32_t& nose1, std::int32_t& nose2, std::int32_t& tail,
                 std::int32_t& tail1, std::int32_t& tail2);
+
+ private:
+  bool Logs(int level) const;  // a line of this level reaches the log
+  void Log(const std::string& text, int level);
+  long FarthestInWindow(const ijk& section, long centre, long reference, double& distance);
+  long ForwardSearch(const ijk& section, double px, double cx, double py, double cy, double& measuredAngle,
+                     double testAngle, long limit);
+  void ShowProgress(long step, long total);
+  int lastProgress_ = -1;
 };
 
 }  // namespace zarvane
