@@ -212,12 +212,6 @@ class QtPrinter : public Printer {
 bool RenderPrintJob(QPagedPaintDevice& device, const std::string& title, const std::string& text, bool rich,
                     const std::string& fontName, int fontSize);
 
-// The text of an RTF document with the formatting dropped: paragraphs become
-// line breaks, \'hh and \u escapes characters, font tables, colour tables,
-// pictures and other destinations are skipped. Enough to print the station's
-// reports legibly; it is no RTF renderer.
-std::string RtfToPlainText(const std::string& rtf);
-
 // ---------------------------------------------------------------------------
 struct LinuxPlatformOptions {
   // Headless run: documents are recorded instead of opened, a log-off is only

@@ -700,24 +700,6 @@ TEST(PlatformVirtualClock, PollingWithProcessEventsMakesProgress) {
 // ---------------------------------------------------------------------------
 // Printing
 
-TEST(PlatformRtf, KeepsTheTextOnly) {
-  const std::string rtf =
-      "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Courier New;}}"
-      "{\\colortbl ;\\red255\\green0\\blue0;}{\\*\\generator Riched20;}"
-      "\\viewkind4\\pard\\f0\\fs20 Blade \\b B1\\b0 : caf\\'e9\\par\r\n"
-      "Price \\u8364? 5\\tab ok \\{braces\\} and \\\\\\par\n}";
-  EXPECT_EQ(RtfToPlainText(rtf), "Blade B1: caf\xE9\nPrice \x80 5\tok {braces} and \\\n");
-}
-
-TEST(PlatformRtf, UnicodeFallbackCountAndNegativeCodes) {
-  // \uc2 announces two fallback characters; negative codes are above 32767.
-  EXPECT_EQ(RtfToPlainText("{\\uc2 a\\u233xyb}"),
-            "a\xE9"
-            "b");
-  EXPECT_EQ(RtfToPlainText("{\\u-3?}"), "?");  // U+FFFD has no single-byte character
-  EXPECT_EQ(RtfToPlainText("plain"), "plain");
-}
-
 TEST(PlatformPdfPrinter, SanitizesTitles) {
   EXPECT_EQ(PdfPrinter::SanitizeTitle("Blade report: B1/2"), "Blade_report_B1_2");
   EXPECT_EQ(PdfPrinter::SanitizeTitle("  \xE9t\xE9  "), "t");
