@@ -328,11 +328,13 @@ TEST_F(GeometryTest, FullSecSortFollowsAThinTrailingEdgeAlongEachSide) {
     for (double noise : {0.0, 0.00002}) {
       for (int trial = 0; trial < 4; ++trial) {
         ijk s = Shuffled(SectionOf(Jitter(design, noise, rng)), rng);
-        // From the nose, and from points along the sides away from the tail.
-        const long startDesign = trial == 0 ? 1 : 1 + (trial * perSide / 2) % (perSide / 2) + (trial % 2) * (n / 2);
+        // From the nose, the middle of each side and the tip of the trailing edge.
+        const long startDesign = std::vector<long>{1, perSide / 2, n - perSide / 2, perSide + 5}[trial];
         long start = 1;
         while (std::lround(s.At(start).z) != startDesign) ++start;
-        if (trial == 0) EXPECT_EQ(g.MinX(s), start);
+        if (trial == 0) {
+          EXPECT_EQ(g.MinX(s), start);
+        }
         g.FullSecSort(s, start);
         const auto walk = DesignNumbers(s);
         ASSERT_EQ(walk.size(), static_cast<size_t>(n)) << perSide << " " << noise << " " << trial;
