@@ -5,6 +5,7 @@
 // settings file, debug level, locale, language).
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -175,6 +176,8 @@ class Core {
   std::string NumberTextForLog(double v) const;
 
   bool logBlocked_ = false;  // the log could not be opened; told once until it works again
+  struct LogStream;          // the log file held open for appending (log.cpp)
+  std::shared_ptr<LogStream> logStream_;
   bool languageLoaded_ = false;
   bool languageReadOnly_ = false;
   std::array<ZoneState, kZones + 1> zones_;

@@ -1,4 +1,6 @@
 // Diagnostic log and operator messages.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <ctime>
 #include <typeinfo>
@@ -33,19 +35,70 @@ std::string Core::TimeOfDay() {
   return buf;
 }
 
-void Core::WriteLog(const std::string& message, int level, bool showBox, int messageType) {
-  // One call is one line of the file: line breaks fold into blanks.
-  std::string line = ReplaceAll(message, "\r\n", " ");
-  for (char& c : line)
-    if (c == '\r' || c == '\n') c = ' ';
-  if (!showBox) {
-    const char* tag = messageType == 1 ? "ERRR" : messageType == 2 ? "WARN" : messageType == 3 ? "INFO" : "UNSP";
-    line = std::string(tag) + ": " + line;
+// The log stays open between lines and every line is flushed, so readers see
+// the file as if it were opened and closed per line. Before each line the
+// open file is checked against the name: when the log has been moved aside,
+// deleted or replaced (the start-up backup renames it), the next line opens
+// the file by its name again.
+struct Core::LogStream {
+  std::string path;    // the log's name as asked for
+  std::string osPath;  // the file opened
+  std::FILE* file = nullptr;
+  dev_t device = 0;
+  ino_t inode = 0;
+
+  ~LogStream() { Close(); }
+
+  void Close() {
+    if (file) std::fclose(file);
+    file = nullptr;
   }
-  if (gDebugLevel >= 9) line = TimeOfDay() + ": " + line;
+
+  bool StillTheFile() const {
+    struct stat st {};
+    return ::stat(osPath.c_str(), &st) == 0 && st.st_dev == device && st.st_ino == inode;
+  }
+
+  bool Open(const std::string& name) {
+    path = name;
+    osPath = OsPath(ResolveCase(name)).string();
+    file = std::fopen(osPath.c_str(), "abe");  // appending, not inherited by programs the station starts
+    if (!file) return false;
+    struct stat st {};
+    if (::fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
+      Close();
+      return false;
+    }
+    device = st.st_dev;
+    inode = st.st_ino;
+    return true;
+  }
+
+  bool Append(const std::string& name, const std::string& line) {
+    if (file && (name != path || !StillTheFile())) Close();
+    if (!file && !Open(name)) return false;
+    const bool ok = std::fwrite(line.data(), 1, line.size(), file) == line.size() &&
+                    std::fwrite("\r\n", 1, 2, file) == 2 && std::fflush(file) == 0;
+    if (!ok) Close();
+    return ok;
+  }
+};
+
+void Core::WriteLog(const std::string& message, int level, bool showBox, int messageType) {
+  // The level gate comes first: a line that is not written costs nothing more.
   if (gDebugLevel >= 5 && gDebugLevel >= level && !gHome.empty()) {
+    // One call is one line of the file: line breaks fold into blanks.
+    std::string line = ReplaceAll(message, "\r\n", " ");
+    for (char& c : line)
+      if (c == '\r' || c == '\n') c = ' ';
+    if (!showBox) {
+      const char* tag = messageType == 1 ? "ERRR" : messageType == 2 ? "WARN" : messageType == 3 ? "INFO" : "UNSP";
+      line = std::string(tag) + ": " + line;
+    }
+    if (gDebugLevel >= 9) line = TimeOfDay() + ": " + line;
     const std::string path = HomeFile("debug.txt");
-    if (AppendLine(path, line)) {
+    if (!logStream_) logStream_ = std::make_shared<LogStream>();
+    if (logStream_->Append(path, line)) {
       logBlocked_ = false;
     } else if (!logBlocked_) {
       // Told once; told again only after the log has been writable in between.

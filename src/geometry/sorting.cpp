@@ -4,6 +4,7 @@
 
 #include "foundation/text.h"
 #include "geometry/section.h"
+#include "geometry/sectionmath.h"
 
 namespace zarvane {
 
@@ -12,6 +13,13 @@ namespace {
 [[noreturn]] void SubscriptError() { throw RuntimeError(kErrSubscript, "Subscript out of range"); }
 
 void AppendPosition(ijk& list, const points& p) { list.Add(p.x, p.y, p.z, p.i, p.j, p.k, 0, 0); }
+
+// Every point of the list lies on (x, y) in the plane.
+bool AllOn(const ijk& list, double x, double y) {
+  for (const auto& p : list)
+    if (sectionmath::DistanceXY(*p, x, y) != 0) return false;
+  return true;
+}
 
 }  // namespace
 
@@ -31,6 +39,11 @@ void SectionGeometry::ShowProgress(long step, long total) {
 // When the walk would have to drop a point while it holds two points or fewer
 // there is nothing left to back up to: the walk stops there and the section
 // becomes the points it holds. A section of one point sorts to itself.
+//
+// The walk's forward search examines every remaining point. ClosestForwardPt
+// stops one candidate short of the points it is given, so with it the last
+// remaining point could never be accepted: every clean contour lost its last
+// point and, through the drop that follows, the one before it.
 void SectionGeometry::FullSecSort(ijk& section, long start) {
   Log("FullSecSort: Start", 9);
   lastProgress_ = -1;
@@ -60,7 +73,7 @@ void SectionGeometry::FullSecSort(ijk& section, long start) {
   const long m = work.Count();
   for (long step = 1; step <= m; ++step) {
     ShowProgress(step, inputCount);
-    q = ClosestForwardPt(work, px, cx, py, cy, measuredAngle, 45);
+    q = ForwardSearch(work, px, cx, py, cy, measuredAngle, 45, work.Count());
     if (q == 0 && out.Count() > 3) {
       const points& back = out.At(out.Count() - 2);
       const points& current = out.At(out.Count() - 1);
@@ -68,9 +81,9 @@ void SectionGeometry::FullSecSort(ijk& section, long start) {
       py = back.y;
       cx = current.x;
       cy = current.y;
-      q = ClosestForwardPt(work, px, cx, py, cy, measuredAngle, 45);
+      q = ForwardSearch(work, px, cx, py, cy, measuredAngle, 45, work.Count());
     }
-    if (q == 0) q = ClosestForwardPt(work, px, cx, py, cy, measuredAngle, 89);
+    if (q == 0) q = ForwardSearch(work, px, cx, py, cy, measuredAngle, 89, work.Count());
     if (q != 0) {
       const points next = work.At(q);
       AppendPosition(out, next);
@@ -106,7 +119,9 @@ void SectionGeometry::FullSecSort(ijk& section, long start) {
   section = std::move(out);
 }
 
-// The simple sort: always on to the nearest remaining point.
+// The simple sort: always on to the nearest remaining point. A point on the
+// last one is never the nearest; when only such points remain (a closed scan
+// repeating its first point at the end) they follow in their order.
 void SectionGeometry::SecSort(ijk& section, long start) {
   Log("SecSort: Start", 9);
   lastProgress_ = -1;
@@ -121,6 +136,12 @@ void SectionGeometry::SecSort(ijk& section, long start) {
     ShowProgress(step, inputCount);
     const points& last = out.At(out.Count());
     const long q = ClosestXY(work, last.x, last.y);
+    if (q == 0 && AllOn(work, last.x, last.y)) {
+      Log("SecSort: Adding " + std::to_string(work.Count()) + " points that repeat the last point.", 10);
+      for (const auto& p : work) AppendPosition(out, *p);
+      ShowProgress(steps, inputCount);
+      break;
+    }
     AppendPosition(out, work.At(q));  // no point found (0): a subscript error for the caller
     work.Remove(q);
   }

@@ -35,9 +35,9 @@ inline std::vector<XY> Circle(int n, double radius = 10, double cx = 0, double c
 
 // A cambered airfoil of chord 1, in contour order: nose at x = 0, along the
 // upper side to a round trailing edge of radius `teRadius`, back along the
-// lower side. The sides are sampled every `step` in x, so near the trailing
-// edge the point across the edge is nearer than the next one along the side
-// when step > 2 * teRadius.
+// lower side. The sides are sampled densely at the nose and coarsely at the
+// tail, where the point across the edge is nearer than the next one along
+// the side (the step there is about 1.5 / perSide, far more than 2 * teRadius).
 inline std::vector<XY> Airfoil(int perSide, double teRadius, int teArcPoints = 7, double thickness = 0.12) {
   auto half = [&](double x) {
     const double t = 5 * thickness *
@@ -50,7 +50,7 @@ inline std::vector<XY> Airfoil(int perSide, double teRadius, int teArcPoints = 7
   std::vector<XY> p;
   p.push_back({0, camber(0)});
   for (int k = 1; k <= perSide; ++k) {
-    const double x = xt * k / (perSide + 1);
+    const double x = xt * (1 - std::cos(M_PI / 2 * k / (perSide + 1)));
     p.push_back({x, camber(x) + half(x)});
   }
   // Trailing edge: a half circle from the upper to the lower side.
@@ -59,7 +59,7 @@ inline std::vector<XY> Airfoil(int perSide, double teRadius, int teArcPoints = 7
     p.push_back({xt + teRadius * std::cos(a), camber(xt) + teRadius * std::sin(a)});
   }
   for (int k = perSide; k >= 1; --k) {
-    const double x = xt * k / (perSide + 1);
+    const double x = xt * (1 - std::cos(M_PI / 2 * k / (perSide + 1)));
     p.push_back({x, camber(x) - half(x)});
   }
   return p;

@@ -293,19 +293,55 @@ TEST_F(GeometryTest, ClosestForwardPtExaminesOneCandidateFewerThanThePoints) {
 
 // --- Sorting and reordering ------------------------------------------------------
 
-TEST_F(GeometryTest, FullSecSortWalksACircleInOneDirection) {
+// The walk keeps every point of a clean contour: ClosestForwardPt alone would
+// never accept the last remaining point (it examines one candidate fewer than
+// it is given), and the walk would end two points short.
+TEST_F(GeometryTest, FullSecSortWalksACircleInOneDirectionKeepingEveryPoint) {
+  core.gDebugLevel = 4;
   std::mt19937 rng(7);
-  for (int round = 0; round < 5; ++round) {
-    const int n = 24 + 7 * round;
-    ijk s = Shuffled(SectionOf(Circle(n)), rng);
-    const long start = 1 + round * 3;
+  for (int round = 0; round < 12; ++round) {
+    const int n = 8 + 13 * round;
+    ijk s = Shuffled(SectionOf(Circle(n, 1 + round)), rng);
+    const long start = 1 + (round * 7) % n;
     const long startDesign = std::lround(s.At(start).z);
     g.FullSecSort(s, start);
     const auto design = DesignNumbers(s);
-    ASSERT_GE(design.size(), 3u);
+    ASSERT_EQ(design.size(), static_cast<size_t>(n)) << "round " << round;
     EXPECT_EQ(design[0], startDesign);
     EXPECT_NE(WalkDirection(design, n), 0) << "round " << round;
     for (const auto& p : s) EXPECT_EQ(p->ltol + p->utol, 0);
+  }
+}
+
+TEST_F(GeometryTest, FullSecSortFollowsAThinTrailingEdgeAlongEachSide) {
+  core.gDebugLevel = 4;
+  std::mt19937 rng(11);
+  for (int perSide : {20, 45, 150}) {
+    const auto design = Airfoil(perSide, std::min(0.004, 0.3 / perSide));
+    const long n = static_cast<long>(design.size());
+    // Near the tail the nearest point of the upper side lies across the edge.
+    const ijk ordered = SectionOf(design);
+    int across = 0;
+    for (long k = 2; k <= perSide + 1; ++k)
+      across += g.ClosestXY(ordered, ordered.At(k).x, ordered.At(k).y) > perSide + 8;
+    EXPECT_GT(across, 0) << perSide;
+    for (double noise : {0.0, 0.00002}) {
+      for (int trial = 0; trial < 4; ++trial) {
+        ijk s = Shuffled(SectionOf(Jitter(design, noise, rng)), rng);
+        // From the nose, the middle of each side and the tip of the trailing edge.
+        const long startDesign = std::vector<long>{1, perSide / 2, n - perSide / 2, perSide + 5}[trial];
+        long start = 1;
+        while (std::lround(s.At(start).z) != startDesign) ++start;
+        if (trial == 0) {
+          EXPECT_EQ(g.MinX(s), start);
+        }
+        g.FullSecSort(s, start);
+        const auto walk = DesignNumbers(s);
+        ASSERT_EQ(walk.size(), static_cast<size_t>(n)) << perSide << " " << noise << " " << trial;
+        EXPECT_EQ(walk[0], startDesign);
+        EXPECT_NE(WalkDirection(walk, n), 0) << perSide << " " << noise << " " << trial;
+      }
+    }
   }
 }
 
@@ -352,9 +388,25 @@ TEST_F(GeometryTest, SecSortGoesToTheNearestPoint) {
   EXPECT_TRUE(Logged("SecSort: Start"));
 }
 
+TEST_F(GeometryTest, SecSortAppendsRepeatsOfTheLastPointInTheirOrder) {
+  // A scan that measured its last point three times: the repeats are never
+  // the nearest point, so they follow at the end.
+  ijk s = SectionOf({{0, 0}, {3, 0}, {1, 0}, {3, 0}, {2, 0}, {3, 0}});
+  std::vector<int> bar;
+  g.progress = [&](int v) { bar.push_back(v); };
+  g.SecSort(s, 1);
+  EXPECT_EQ(DesignNumbers(s), (std::vector<long>{1, 3, 5, 2, 4, 6}));
+  EXPECT_EQ(bar.back(), 83);  // step 5 of 6
+  EXPECT_TRUE(Logged("SecSort: Adding 2 points that repeat the last point."));
+}
+
 TEST_F(GeometryTest, SecSortFailsWhenNoPointIsFound) {
   ijk far = SectionOf({{0, 0}, {10000, 0}});
   EXPECT_EQ(ErrorNumber([&] { g.SecSort(far, 1); }), kErrSubscript);
+  // Repeats of the last point beside a point too far away are no way on either.
+  ijk mixed = SectionOf({{0, 0}, {1, 0}, {1, 0}, {20000, 0}});
+  EXPECT_EQ(ErrorNumber([&] { g.SecSort(mixed, 1); }), kErrSubscript);
+  EXPECT_EQ(mixed.Count(), 4);
 }
 
 TEST_F(GeometryTest, RevSecTwiceRestoresTheOrderWithoutTolerances) {
