@@ -16,9 +16,9 @@ int ErrorNumber(const std::function<void()>& f) {
 // --- Points and sections -------------------------------------------------------
 
 TEST(Section, AddKeepsTheArgumentOrderAndItemIsTheHeldPoint) {
-  EXPECT_EQ(points{}.x + points{}.y + points{}.z + points{}.i + points{}.j + points{}.k + points{}.ltol +
-                points{}.utol,
-            0.0);
+  const points fresh;
+  EXPECT_EQ((std::vector<double>{fresh.x, fresh.y, fresh.z, fresh.i, fresh.j, fresh.k, fresh.ltol, fresh.utol}),
+            std::vector<double>(8, 0.0));
   ijk s;
   s.Add(1, 2, 3, 4, 5, 6, 7, 8);
   const points& p = *s.Item(s.Count());
