@@ -265,6 +265,7 @@ TEST_F(GeometryTest, ClosestForwardPtAcceptsAheadAndSkipsTheSide) {
   EXPECT_EQ(g.ClosestForwardPt(s, -1, 0, 0, 0, measured, 45), 2);
   EXPECT_EQ(measured, 0);
   EXPECT_TRUE(Logged("ClosestForwardPt: Start: Test Angle is: 45"));
+  EXPECT_TRUE(Logged("Minimum found min: 90 from: 90,270"));
   EXPECT_TRUE(Logged("ClosestForwardPt Failed Angle: 1 at distance: 1 and angle: 90 Test Angle: 45"));
   EXPECT_TRUE(Logged("ClosestForwardPt found: 2 at distance: 2 and Measured Angle: 0 and Test Angle: 45"));
   EXPECT_EQ(s.Count(), 3);  // the section is not changed
