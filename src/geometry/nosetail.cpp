@@ -1,7 +1,9 @@
 // Nose and tail detection and the point searches the sorts walk with.
 #include <cmath>
+#include <optional>
 
 #include "foundation/text.h"
+#include "geometry/pointindex.h"
 #include "geometry/section.h"
 #include "geometry/sectionmath.h"
 
@@ -53,7 +55,7 @@ long SectionGeometry::FarthestInWindow(const ijk& section, long centre, long ref
 }
 
 void SectionGeometry::GetNoseTail(const ijk& section, std::int32_t& nose, std::int32_t& tail) {
-  Log("GetNoseTail start: Nose: " + std::to_string(nose) + " Tail: " + std::to_string(tail), 7);
+  if (Logs(7)) c.WriteLog("GetNoseTail start: Nose: " + std::to_string(nose) + " Tail: " + std::to_string(tail), 7);
   const long n = section.Count();
   // A number handed in must name a point of the section (0 is unset).
   if (nose < 0 || nose > n || tail < 0 || tail > n) SubscriptError();
@@ -65,19 +67,23 @@ void SectionGeometry::GetNoseTail(const ijk& section, std::int32_t& nose, std::i
     long estimate = nose + h;
     if (estimate > n) estimate -= n;
     tail = static_cast<std::int32_t>(FarthestInWindow(section, estimate, nose, distance));
-    Log("GetNoseTail: Tail set to: " + std::to_string(tail) + " distance was: " + NumberText(distance), 0);
+    if (Logs(0))
+      c.WriteLog("GetNoseTail: Tail set to: " + std::to_string(tail) + " distance was: " + NumberText(distance), 0);
   } else if (nose == 0 && tail != 0) {
     Log("GetNoseTail: Tail known, find nose.", 0);
     long estimate = tail + h;
     if (estimate > n) estimate -= n;
     nose = static_cast<std::int32_t>(FarthestInWindow(section, estimate, tail, distance));
-    Log("GetNoseTail: Nose set to: " + std::to_string(nose) + " distance was: " + NumberText(distance), 0);
+    if (Logs(0))
+      c.WriteLog("GetNoseTail: Nose set to: " + std::to_string(nose) + " distance was: " + NumberText(distance), 0);
   }
   nose = static_cast<std::int32_t>(FarthestInWindow(section, nose, tail, distance));
-  Log("GetNoseTail: Nose set to: " + std::to_string(nose) + " distance was: " + NumberText(distance), 0);
+  if (Logs(0))
+    c.WriteLog("GetNoseTail: Nose set to: " + std::to_string(nose) + " distance was: " + NumberText(distance), 0);
   tail = static_cast<std::int32_t>(FarthestInWindow(section, tail, nose, distance));
-  Log("GetNoseTail: Tail set to: " + std::to_string(tail) + " distance was: " + NumberText(distance), 0);
-  Log("GetNoseTail found Nose: " + std::to_string(nose) + ", Tail: " + std::to_string(tail), 0);
+  if (Logs(0))
+    c.WriteLog("GetNoseTail: Tail set to: " + std::to_string(tail) + " distance was: " + NumberText(distance), 0);
+  if (Logs(0)) c.WriteLog("GetNoseTail found Nose: " + std::to_string(nose) + ", Tail: " + std::to_string(tail), 0);
   Log("GetNoseTail end", 7);
 }
 
@@ -92,7 +98,7 @@ long SectionGeometry::MinX(const ijk& section) {
       minimum = x;
     }
   }
-  Log("MinX found minimum X point: " + std::to_string(candidate), 10);
+  if (Logs(10)) c.WriteLog("MinX found minimum X point: " + std::to_string(candidate), 10);
   return candidate;
 }
 
@@ -106,7 +112,7 @@ long SectionGeometry::ClosestXY(const ijk& section, double x, double y) {
       result = k;
     }
   }
-  Log("ClosestXY found: " + std::to_string(result) + " at distance: " + NumberText(best), 0);
+  if (Logs(0)) c.WriteLog("ClosestXY found: " + std::to_string(result) + " at distance: " + NumberText(best), 0);
   return result;
 }
 
@@ -122,7 +128,7 @@ void SectionGeometry::CClosestXY(const ijk& section, double x, double y, long& n
       distance = d;
     }
   }
-  Log("CClosestXY found: " + std::to_string(number) + " at distance: " + NumberText(distance), 0);
+  if (Logs(0)) c.WriteLog("CClosestXY found: " + std::to_string(number) + " at distance: " + NumberText(distance), 0);
 }
 
 double SectionGeometry::LineAngle(double x1, double x2, double y1, double y2) {
@@ -142,7 +148,7 @@ double SectionGeometry::LineAngle(double x1, double x2, double y1, double y2) {
   } else {
     c.WriteLog("LineAngle: Point input was 0,0, zero angle returned.", 0, true);
   }
-  Log("LineAngle: " + NumberText(angle), 0);
+  if (Logs(0)) c.WriteLog("LineAngle: " + NumberText(angle), 0);
   return angle;
 }
 
@@ -155,49 +161,81 @@ double SectionGeometry::Minimum(double a, double b) {
 
 long SectionGeometry::ClosestForwardPt(const ijk& section, double px, double cx, double py, double cy,
                                        double& measuredAngle, double testAngle) {
-  return ForwardSearch(section, px, cx, py, cy, measuredAngle, testAngle, section.Count() - 1);
+  if (!sectionindex::PointIndex::Indexable(section))
+    return reference::ClosestForwardPt(*this, section, px, cx, py, cy, measuredAngle, testAngle);
+  sectionindex::PointIndex candidates(section);
+  // At most one candidate fewer than the points.
+  const long found = IndexedForwardSearch(candidates, px, cx, py, cy, measuredAngle, testAngle, section.Count() - 1);
+  return found + 1;  // nothing is erased: the index's numbers are the positions less one
+}
+
+// CClosestXY over the points of an index: the first point in list order
+// whatever its distance when that is 0, else the nearest at a distance above
+// 0, the first in list order of equal ones (the first point is one of them).
+long SectionGeometry::IndexedCClosest(sectionindex::PointIndex& work, double x, double y, double& distance) {
+  long q = work.First();
+  distance = DistanceXY(work.X(q), work.Y(q), x, y);
+  if (distance != 0) {
+    sectionindex::PointIndex::NearestFirst nearest(work, x, y);
+    nearest.Next(q, distance);  // finds at least the first point
+  }
+  if (Logs(0))
+    c.WriteLog("CClosestXY found: " + std::to_string(work.Position(q)) + " at distance: " + NumberText(distance), 0);
+  return q;
 }
 
 // The forward search: the nearest candidates around (cx, cy), nearest first,
 // until one continues the direction of travel (px, py) -> (cx, cy) within the
 // test angle, examining at most `limit` candidates.
-long SectionGeometry::ForwardSearch(const ijk& section, double px, double cx, double py, double cy,
-                                    double& measuredAngle, double testAngle, long limit) {
+//
+// The candidates come in the order repeated CClosestXY calls on a shrinking
+// copy of the points would give them: the first remaining point in list
+// order when it lies on (cx, cy), else the nearest remaining point at a
+// distance above 0. Examined candidates are hidden in the index for the
+// search instead of being removed from a copy; the positions the log names
+// are those the copy would have had.
+long SectionGeometry::IndexedForwardSearch(sectionindex::PointIndex& work, double px, double cx, double py, double cy,
+                                           double& measuredAngle, double testAngle, long limit) {
   if (Logs(10)) c.WriteLog("ClosestForwardPt: Start: Test Angle is: " + NumberText(testAngle), 10);
-  // The candidates, each with its number in the section passed in.
-  ijk candidates;
-  CopySection(candidates, section);
-  std::vector<long> numbers(static_cast<size_t>(section.Count()));
-  for (size_t k = 0; k < numbers.size(); ++k) numbers[k] = static_cast<long>(k) + 1;
-
+  const bool logs = Logs(0);
   const double travel = LineAngle(px, cx, py, cy);
-  long result = 0;
+  long result = -1;
   double distance = 0;
-  for (long examined = 0; result == 0 && examined < limit; ++examined) {
-    long q = 0;
-    CClosestXY(candidates, cx, cy, q, distance);
-    const points candidate = candidates.At(q);
-    const long number = numbers[static_cast<size_t>(q - 1)];
-    candidates.Remove(q);
-    numbers.erase(numbers.begin() + (q - 1));
-    const double direction = LineAngle(cx, candidate.x, cy, candidate.y);
+  work.BeginRound(logs);
+  std::optional<sectionindex::PointIndex::NearestFirst> nearest;
+  long first = work.First();
+  for (long examined = 0; result < 0 && examined < limit; ++examined) {
+    while (first >= 0 && work.Hidden(first)) first = work.Next(first);
+    if (first < 0) break;  // not reached: the limit is at most the points in the index
+    long q = first;
+    distance = DistanceXY(work.X(q), work.Y(q), cx, cy);
+    if (distance != 0) {
+      if (!nearest) nearest.emplace(work, cx, cy);
+      nearest->Next(q, distance);  // finds at least the first remaining point
+    }
+    if (logs)
+      c.WriteLog(
+          "CClosestXY found: " + std::to_string(work.VisiblePosition(q)) + " at distance: " + NumberText(distance), 0);
+    work.Hide(q);
+    const double direction = LineAngle(cx, work.X(q), cy, work.Y(q));
     const double turn = std::fabs(travel - direction);
     const double deviation = Minimum(turn, 360 - turn);
     if (deviation >= testAngle) {
-      if (Logs(0))
-        c.WriteLog("ClosestForwardPt Failed Angle: " + std::to_string(number) + " at distance: " +
-                       NumberText(distance) + " and angle: " + NumberText(deviation) +
+      if (logs)
+        c.WriteLog("ClosestForwardPt Failed Angle: " + std::to_string(work.Position(q)) +
+                       " at distance: " + NumberText(distance) + " and angle: " + NumberText(deviation) +
                        " Test Angle: " + NumberText(testAngle),
                    0);
     } else {
       measuredAngle = deviation;
-      result = number;
+      result = q;
     }
   }
-  if (Logs(0))
-    c.WriteLog("ClosestForwardPt found: " + std::to_string(result) + " at distance: " + NumberText(distance) +
-                   " and Measured Angle: " + NumberText(measuredAngle) + " and Test Angle: " +
-                   NumberText(testAngle),
+  work.EndRound();
+  if (logs)
+    c.WriteLog("ClosestForwardPt found: " + std::to_string(result < 0 ? 0 : work.Position(result)) +
+                   " at distance: " + NumberText(distance) + " and Measured Angle: " + NumberText(measuredAngle) +
+                   " and Test Angle: " + NumberText(testAngle),
                0);
   return result;
 }

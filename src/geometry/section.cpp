@@ -11,8 +11,8 @@ namespace {
 
 }  // namespace
 
-std::shared_ptr<points> ijk::Add(double x, double y, double z, double i, double j, double k, double ltol,
-                                 double utol, const std::string& sKey) {
+std::shared_ptr<points> ijk::Add(double x, double y, double z, double i, double j, double k, double ltol, double utol,
+                                 const std::string& sKey) {
   if (!sKey.empty()) {
     for (const auto& key : keys_)
       if (!key.empty() && IEquals(key, sKey))
@@ -28,7 +28,11 @@ std::shared_ptr<points> ijk::Add(double x, double y, double z, double i, double 
   p->ltol = ltol;
   p->utol = utol;
   items_.push_back(p);
-  keys_.push_back(sKey);
+  // Keys are kept only once a point has one.
+  if (!sKey.empty() || !keys_.empty()) {
+    keys_.resize(items_.size() - 1);
+    keys_.push_back(sKey);
+  }
   return p;
 }
 
@@ -59,7 +63,7 @@ const points& ijk::At(long position) const {
 void ijk::Remove(long position) {
   if (position < 1 || position > Count()) SubscriptError();
   items_.erase(items_.begin() + (position - 1));
-  keys_.erase(keys_.begin() + (position - 1));
+  if (!keys_.empty()) keys_.erase(keys_.begin() + (position - 1));
 }
 
 void ijk::Remove(const std::string& key) {
@@ -74,10 +78,12 @@ void ijk::Remove(const std::string& key) {
 
 void ijk::Clear() {
   // From the last position down, as a caller removing item by item would.
-  while (!items_.empty()) {
-    items_.pop_back();
-    keys_.pop_back();
-  }
+  while (!items_.empty()) items_.pop_back();
+  keys_.clear();
+}
+
+void ijk::Reserve(long count) {
+  if (count > 0) items_.reserve(static_cast<size_t>(count));
 }
 
 void CopySection(ijk& destination, const ijk& source) {
@@ -89,6 +95,7 @@ void CopySection(ijk& destination, const ijk& source) {
     return;
   }
   destination.Clear();
+  destination.Reserve(source.Count());
   for (const auto& p : source) destination.Add(p->x, p->y, p->z, p->i, p->j, p->k, 0, 0);
 }
 

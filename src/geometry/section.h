@@ -37,6 +37,7 @@ class ijk {
   void Remove(long position);
   void Remove(const std::string& key);
   void Clear();
+  void Reserve(long count);  // room for this many points, for lists built point by point
 
   // for-each over the points in order
   auto begin() const { return items_.begin(); }
@@ -44,12 +45,30 @@ class ijk {
 
  private:
   std::vector<std::shared_ptr<points>> items_;
-  std::vector<std::string> keys_;  // parallel to items_, empty = no key
+  std::vector<std::string> keys_;  // parallel to items_ once a point has a key; empty = no key
 };
 
 // Replaces the destination's points by independent copies of the source's
 // positions and directions, tolerances 0.
 void CopySection(ijk& destination, const ijk& source);
+
+class SectionGeometry;
+namespace sectionindex {
+class PointIndex;
+}
+
+// The direct forms of the searching operations: every search step scans all
+// remaining points and ClosestForwardPt works on a copy of its section. They
+// give the same results, log lines and errors as the operations of
+// SectionGeometry, which search through a spatial index, and are the yardstick
+// those are tested against. Sections the index cannot hold (coordinates not
+// finite or beyond 1e150) are sorted by these.
+namespace reference {
+long ClosestForwardPt(SectionGeometry& g, const ijk& section, double px, double cx, double py, double cy,
+                      double& measuredAngle, double testAngle);
+void FullSecSort(SectionGeometry& g, ijk& section, long start);
+void SecSort(SectionGeometry& g, ijk& section, long start);
+}  // namespace reference
 
 // Nose and tail detection, point search and the section sorts. Logs through
 // the core; the sorts move the progress bar through `progress` (0 to 100).
@@ -75,12 +94,20 @@ class SectionGeometry {
   void sReorder(ijk& section, std::int32_t& nose, std::int32_t& nose1, std::int32_t& nose2, std::int32_t& tail,
                 std::int32_t& tail1, std::int32_t& tail2);
 
+  // A line of this level reaches the log (messages are built only then).
+  bool Logs(int level) const;
+
  private:
-  bool Logs(int level) const;  // a line of this level reaches the log
+  friend void reference::FullSecSort(SectionGeometry&, ijk&, long);
+  friend void reference::SecSort(SectionGeometry&, ijk&, long);
+
   void Log(const std::string& text, int level);
   long FarthestInWindow(const ijk& section, long centre, long reference, double& distance);
-  long ForwardSearch(const ijk& section, double px, double cx, double py, double cy, double& measuredAngle,
-                     double testAngle, long limit);
+  // CClosestXY and ClosestForwardPt over the points of an index; point
+  // numbers are the index's (0-based), -1 for none.
+  long IndexedCClosest(sectionindex::PointIndex& work, double x, double y, double& distance);
+  long IndexedForwardSearch(sectionindex::PointIndex& work, double px, double cx, double py, double cy,
+                            double& measuredAngle, double testAngle, long limit);
   void ShowProgress(long step, long total);
   int lastProgress_ = -1;
 };

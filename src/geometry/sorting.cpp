@@ -1,8 +1,10 @@
 // Section sorting and reordering: turning a point cloud into a contour walk,
 // reversing a walk and rotating it to start at the nose.
 #include <algorithm>
+#include <vector>
 
 #include "foundation/text.h"
+#include "geometry/pointindex.h"
 #include "geometry/section.h"
 #include "geometry/sectionmath.h"
 
@@ -13,13 +15,6 @@ namespace {
 [[noreturn]] void SubscriptError() { throw RuntimeError(kErrSubscript, "Subscript out of range"); }
 
 void AppendPosition(ijk& list, const points& p) { list.Add(p.x, p.y, p.z, p.i, p.j, p.k, 0, 0); }
-
-// Every point of the list lies on (x, y) in the plane.
-bool AllOn(const ijk& list, double x, double y) {
-  for (const auto& p : list)
-    if (sectionmath::DistanceXY(*p, x, y) != 0) return false;
-  return true;
-}
 
 }  // namespace
 
@@ -44,108 +39,128 @@ void SectionGeometry::ShowProgress(long step, long total) {
 // stops one candidate short of the points it is given, so with it the last
 // remaining point could never be accepted: every clean contour lost its last
 // point and, through the drop that follows, the one before it.
+//
+// The searches run on a grid index of the remaining points (see
+// pointindex.h) and give what full scans would: the same points, the same
+// order, the same log lines (reference.cpp holds the direct form).
 void SectionGeometry::FullSecSort(ijk& section, long start) {
+  if (!sectionindex::PointIndex::Indexable(section)) return reference::FullSecSort(*this, section, start);
   Log("FullSecSort: Start", 9);
   lastProgress_ = -1;
   const long inputCount = section.Count();
-  ijk work;
-  CopySection(work, section);
-  ijk out;
+  if (start < 1 || start > inputCount) SubscriptError();
+  sectionindex::PointIndex work(section);
+  std::vector<long> out;  // the walk, as numbers of the index
+  out.reserve(static_cast<size_t>(inputCount));
 
-  AppendPosition(out, work.At(start));
-  if (Logs(10)) c.WriteLog("FullSecSort: Adding " + std::to_string(out.Count()) + " point", 10);
-  double px = out.At(out.Count()).x, py = out.At(out.Count()).y;
-  work.Remove(start);
-  if (work.Count() == 0) {
-    section = std::move(out);
-    return;
-  }
+  const long first = start - 1;
+  out.push_back(first);
+  if (Logs(10)) c.WriteLog("FullSecSort: Adding 1 point", 10);
+  double px = work.X(first), py = work.Y(first);
+  work.Erase(first);
+  if (work.Size() > 0) {
+    double distance = 0;
+    const long second = IndexedCClosest(work, px, py, distance);
+    out.push_back(second);
+    if (Logs(10)) c.WriteLog("FullSecSort: Adding 2 point", 10);
+    double cx = work.X(second), cy = work.Y(second);
+    work.Erase(second);
 
-  long q = 0;
-  double distance = 0;
-  CClosestXY(work, px, py, q, distance);
-  AppendPosition(out, work.At(q));
-  if (Logs(10)) c.WriteLog("FullSecSort: Adding " + std::to_string(out.Count()) + " point", 10);
-  double cx = out.At(out.Count()).x, cy = out.At(out.Count()).y;
-  work.Remove(q);
-
-  double measuredAngle = 0;
-  const long m = work.Count();
-  for (long step = 1; step <= m; ++step) {
-    ShowProgress(step, inputCount);
-    q = ForwardSearch(work, px, cx, py, cy, measuredAngle, 45, work.Count());
-    if (q == 0 && out.Count() > 3) {
-      const points& back = out.At(out.Count() - 2);
-      const points& current = out.At(out.Count() - 1);
-      px = back.x;
-      py = back.y;
-      cx = current.x;
-      cy = current.y;
-      q = ForwardSearch(work, px, cx, py, cy, measuredAngle, 45, work.Count());
-    }
-    if (q == 0) q = ForwardSearch(work, px, cx, py, cy, measuredAngle, 89, work.Count());
-    if (q != 0) {
-      const points next = work.At(q);
-      AppendPosition(out, next);
-      if (Logs(10))
-        c.WriteLog("FullSecSort: Adding " + std::to_string(out.Count()) + " point, input section has " +
-                       std::to_string(work.Count()) + " points left.",
-                   10);
-      px = cx;
-      py = cy;
-      cx = next.x;
-      cy = next.y;
-      work.Remove(q);
-    } else if (out.Count() <= 2) {
-      if (Logs(10))
-        c.WriteLog("FullSecSort: Stopping with " + std::to_string(out.Count()) + " points, input section has " +
-                       std::to_string(work.Count()) + " points left.",
-                   10);
-      break;
-    } else {
-      if (Logs(10))
-        c.WriteLog("FullSecSort: Removing " + std::to_string(out.Count()) + " point, input section has " +
-                       std::to_string(work.Count()) + " points left.",
-                   10);
-      out.Remove(out.Count());
-      const points& back = out.At(out.Count() - 1);
-      const points& current = out.At(out.Count());
-      px = back.x;
-      py = back.y;
-      cx = current.x;
-      cy = current.y;
+    double measuredAngle = 0;
+    const long m = work.Size();
+    auto count = [&] { return static_cast<long>(out.size()); };
+    for (long step = 1; step <= m; ++step) {
+      ShowProgress(step, inputCount);
+      long q = IndexedForwardSearch(work, px, cx, py, cy, measuredAngle, 45, work.Size());
+      if (q < 0 && count() > 3) {
+        const long back = out[out.size() - 3], current = out[out.size() - 2];
+        px = work.X(back);
+        py = work.Y(back);
+        cx = work.X(current);
+        cy = work.Y(current);
+        q = IndexedForwardSearch(work, px, cx, py, cy, measuredAngle, 45, work.Size());
+      }
+      if (q < 0) q = IndexedForwardSearch(work, px, cx, py, cy, measuredAngle, 89, work.Size());
+      if (q >= 0) {
+        out.push_back(q);
+        if (Logs(10))
+          c.WriteLog("FullSecSort: Adding " + std::to_string(count()) + " point, input section has " +
+                         std::to_string(work.Size()) + " points left.",
+                     10);
+        px = cx;
+        py = cy;
+        cx = work.X(q);
+        cy = work.Y(q);
+        work.Erase(q);
+      } else if (count() <= 2) {
+        if (Logs(10))
+          c.WriteLog("FullSecSort: Stopping with " + std::to_string(count()) + " points, input section has " +
+                         std::to_string(work.Size()) + " points left.",
+                     10);
+        break;
+      } else {
+        if (Logs(10))
+          c.WriteLog("FullSecSort: Removing " + std::to_string(count()) + " point, input section has " +
+                         std::to_string(work.Size()) + " points left.",
+                     10);
+        out.pop_back();
+        const long back = out[out.size() - 2], current = out.back();
+        px = work.X(back);
+        py = work.Y(back);
+        cx = work.X(current);
+        cy = work.Y(current);
+      }
     }
   }
-  section = std::move(out);
+  ijk sorted;
+  sorted.Reserve(static_cast<long>(out.size()));
+  for (long i : out) AppendPosition(sorted, section.At(i + 1));
+  section = std::move(sorted);
 }
 
 // The simple sort: always on to the nearest remaining point. A point on the
 // last one is never the nearest; when only such points remain (a closed scan
 // repeating its first point at the end) they follow in their order.
 void SectionGeometry::SecSort(ijk& section, long start) {
+  if (!sectionindex::PointIndex::Indexable(section)) return reference::SecSort(*this, section, start);
   Log("SecSort: Start", 9);
   lastProgress_ = -1;
   const long inputCount = section.Count();
-  ijk work;
-  CopySection(work, section);
-  ijk out;
-  AppendPosition(out, work.At(start));
-  work.Remove(start);
-  const long steps = work.Count();
+  if (start < 1 || start > inputCount) SubscriptError();
+  sectionindex::PointIndex work(section);
+  std::vector<long> out;
+  out.reserve(static_cast<size_t>(inputCount));
+  out.push_back(start - 1);
+  work.Erase(start - 1);
+  const long steps = work.Size();
   for (long step = 1; step <= steps; ++step) {
     ShowProgress(step, inputCount);
-    const points& last = out.At(out.Count());
-    const long q = ClosestXY(work, last.x, last.y);
-    if (q == 0 && AllOn(work, last.x, last.y)) {
-      Log("SecSort: Adding " + std::to_string(work.Count()) + " points that repeat the last point.", 10);
-      for (const auto& p : work) AppendPosition(out, *p);
+    const double lx = work.X(out.back()), ly = work.Y(out.back());
+    // ClosestXY: the nearest point at a distance above 0 and below 9999.
+    long q = -1;
+    double distance = 0;
+    const bool any = sectionindex::PointIndex::NearestFirst(work, lx, ly).Next(q, distance);
+    if (!any || !(distance < 9999.0)) q = -1;
+    if (Logs(0))
+      c.WriteLog("ClosestXY found: " + std::to_string(q < 0 ? 0 : work.Position(q)) +
+                     " at distance: " + NumberText(q < 0 ? 9999.0 : distance),
+                 0);
+    if (!any) {
+      // Nothing at a distance above 0: every remaining point repeats the last.
+      if (Logs(10))
+        c.WriteLog("SecSort: Adding " + std::to_string(work.Size()) + " points that repeat the last point.", 10);
+      for (long i = work.First(); i >= 0; i = work.Next(i)) out.push_back(i);
       ShowProgress(steps, inputCount);
       break;
     }
-    AppendPosition(out, work.At(q));  // no point found (0): a subscript error for the caller
-    work.Remove(q);
+    if (q < 0) SubscriptError();  // no point found
+    out.push_back(q);
+    work.Erase(q);
   }
-  section = std::move(out);
+  ijk sorted;
+  sorted.Reserve(static_cast<long>(out.size()));
+  for (long i : out) AppendPosition(sorted, section.At(i + 1));
+  section = std::move(sorted);
 }
 
 void SectionGeometry::RevSec(ijk& section) {
@@ -161,8 +176,7 @@ void SectionGeometry::RevSec(ijk& section) {
 void SectionGeometry::sReorder(ijk& section, std::int32_t& nose, std::int32_t& nose1, std::int32_t& nose2,
                                std::int32_t& tail, std::int32_t& tail1, std::int32_t& tail2) {
   Log("sReorder: Start", 7);
-  if (Logs(7))
-    c.WriteLog("sReorder: input nose: " + std::to_string(nose) + " input tail: " + std::to_string(tail), 7);
+  if (Logs(7)) c.WriteLog("sReorder: input nose: " + std::to_string(nose) + " input tail: " + std::to_string(tail), 7);
   const long n = section.Count();
   if (nose < 1 || nose > n) SubscriptError();
   for (const std::int32_t marker : {nose1, nose2, tail, tail1, tail2})

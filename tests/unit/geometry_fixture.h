@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,9 +41,9 @@ inline std::vector<XY> Circle(int n, double radius = 10, double cx = 0, double c
 // the side (the step there is about 1.5 / perSide, far more than 2 * teRadius).
 inline std::vector<XY> Airfoil(int perSide, double teRadius, int teArcPoints = 7, double thickness = 0.12) {
   auto half = [&](double x) {
-    const double t = 5 * thickness *
-                     (0.2969 * std::sqrt(x) - 0.1260 * x - 0.3516 * x * x + 0.2843 * x * x * x -
-                      0.1036 * x * x * x * x);
+    const double t =
+        5 * thickness *
+        (0.2969 * std::sqrt(x) - 0.1260 * x - 0.3516 * x * x + 0.2843 * x * x * x - 0.1036 * x * x * x * x);
     return std::max(t, 0.0) + teRadius * x;  // the sides end teRadius apart from the camber line
   };
   auto camber = [](double x) { return 0.04 * x * (1 - x) * 2; };

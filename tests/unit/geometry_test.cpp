@@ -16,9 +16,9 @@ int ErrorNumber(const std::function<void()>& f) {
 // --- Points and sections -------------------------------------------------------
 
 TEST(Section, AddKeepsTheArgumentOrderAndItemIsTheHeldPoint) {
-  EXPECT_EQ(points{}.x + points{}.y + points{}.z + points{}.i + points{}.j + points{}.k + points{}.ltol +
-                points{}.utol,
-            0.0);
+  const points fresh;
+  EXPECT_EQ((std::vector<double>{fresh.x, fresh.y, fresh.z, fresh.i, fresh.j, fresh.k, fresh.ltol, fresh.utol}),
+            std::vector<double>(8, 0.0));
   ijk s;
   s.Add(1, 2, 3, 4, 5, 6, 7, 8);
   const points& p = *s.Item(s.Count());
@@ -257,12 +257,6 @@ TEST_F(GeometryTest, LineAngleQuadrantsAndTheZeroLine) {
   EXPECT_TRUE(Logged("LineAngle: 180"));
 }
 
-TEST_F(GeometryTest, MinimumLogsItsChoice) {
-  EXPECT_EQ(g.Minimum(1, 2), 1);
-  EXPECT_EQ(g.Minimum(3, 2), 2);
-  EXPECT_TRUE(Logged("Minimum found min: 2 from: 3,2"));
-}
-
 TEST_F(GeometryTest, ClosestForwardPtAcceptsAheadAndSkipsTheSide) {
   // Travelling along +x from (-1, 0) to (0, 0): (0, 1) is nearest but at a
   // right angle; (2, 0) is straight ahead.
@@ -271,6 +265,7 @@ TEST_F(GeometryTest, ClosestForwardPtAcceptsAheadAndSkipsTheSide) {
   EXPECT_EQ(g.ClosestForwardPt(s, -1, 0, 0, 0, measured, 45), 2);
   EXPECT_EQ(measured, 0);
   EXPECT_TRUE(Logged("ClosestForwardPt: Start: Test Angle is: 45"));
+  EXPECT_TRUE(Logged("Minimum found min: 90 from: 90,270"));
   EXPECT_TRUE(Logged("ClosestForwardPt Failed Angle: 1 at distance: 1 and angle: 90 Test Angle: 45"));
   EXPECT_TRUE(Logged("ClosestForwardPt found: 2 at distance: 2 and Measured Angle: 0 and Test Angle: 45"));
   EXPECT_EQ(s.Count(), 3);  // the section is not changed
@@ -343,6 +338,44 @@ TEST_F(GeometryTest, FullSecSortFollowsAThinTrailingEdgeAlongEachSide) {
       }
     }
   }
+}
+
+// A hexagon turns by 60 degrees at its corners, more than the first search
+// allows. The walk then searches again from one point back, where the point
+// past the corner lies 30 degrees off; only at the first corner, with no point
+// to step back to, does it take the 89-degree search.
+TEST_F(GeometryTest, FullSecSortTurnsCornersFromOnePointBackOrWithTheWiderAngle) {
+  std::vector<XY> hexagon;
+  for (int corner = 0; corner < 6; ++corner) {
+    const double a = M_PI / 3 * corner, b = M_PI / 3 * (corner + 1);
+    for (int k = 0; k < 4; ++k) {
+      const double t = k / 4.0;
+      hexagon.push_back(
+          {10 * ((1 - t) * std::cos(a) + t * std::cos(b)), 10 * ((1 - t) * std::sin(a) + t * std::sin(b))});
+    }
+  }
+  std::mt19937 rng(5);
+  ijk s = Shuffled(SectionOf(hexagon), rng);
+  long start = 1;
+  while (std::lround(s.At(start).z) != 3) ++start;
+  std::vector<int> bar;
+  g.progress = [&](int v) { bar.push_back(v); };
+  g.FullSecSort(s, start);
+  const auto walk = DesignNumbers(s);
+  ASSERT_EQ(walk.size(), 24u);
+  EXPECT_NE(WalkDirection(walk, 24), 0);
+  int failed = 0, wide = 0;
+  for (const auto& line : LogLines()) {
+    if (line.rfind("ClosestForwardPt found: ", 0) != 0) continue;
+    const bool none = line.rfind("ClosestForwardPt found: 0 ", 0) == 0;
+    failed += none && line.find("Test Angle: 45") != std::string::npos;
+    wide += !none && line.find("Test Angle: 89") != std::string::npos;
+  }
+  EXPECT_EQ(failed, 6);
+  EXPECT_EQ(wide, 1);
+  // Steps 1 to 22 of 24 points, the bar hearing each new value once.
+  EXPECT_EQ(bar.back(), 91);
+  EXPECT_EQ(std::set<int>(bar.begin(), bar.end()).size(), bar.size());
 }
 
 TEST_F(GeometryTest, FullSecSortOfOneOrTwoPointsAndABadStart) {
