@@ -17,27 +17,13 @@
 #include "foundation/forms.h"
 #include "foundation/operator.h"
 #include "geometry/section.h"
+#include "bench_home.h"
 #include "platform/doubles.h"
 
 namespace zarvane {
 namespace {
 
 namespace fs = std::filesystem;
-
-class QuietOperator : public Operator {
- public:
-  void Message(const std::string&, const std::string&) override {}
-  bool OkCancel(const std::string&, const std::string&) override { return true; }
-  bool YesNo(const std::string&, const std::string&) override { return true; }
-  std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-  std::string OpenFile(const std::string&, const std::string&, const std::string&, const std::string&) override {
-    return {};
-  }
-  std::string ChooseDirectory(const std::string&, const std::string&) override { return {}; }
-  void Status(const std::string&) override {}
-  void Progress(const std::string&, const std::string&, int, bool) override {}
-  void Note(const std::string&, const std::string&) override {}
-};
 
 // A cambered airfoil of chord 100 with a round trailing edge of radius 2,
 // resampled to n points evenly spaced along the contour, nose first.
@@ -100,29 +86,15 @@ ijk MakeSection(int n, bool shuffled) {
   return s;
 }
 
-struct Station {
-  Station(int debugLevel) : forms(&tp.clock), core(tp.platform, op, forms), g(core) {
-    char tmpl[] = "/tmp/zarvane-bench-XXXXXX";
-    home = mkdtemp(tmpl);
-    core.gHome = home.string();
-    core.gDebugLevel = debugLevel;
-  }
-  ~Station() {
-    std::error_code ec;
-    fs::remove_all(home, ec);
-  }
+struct Station : BenchHome {
+  explicit Station(int debugLevel) : BenchHome(debugLevel), g(core) {}
   // The log of the last run goes, so the file does not grow without end.
   void DropLog() {
     std::error_code ec;
-    fs::remove(home / "debug.txt", ec);
+    fs::remove(fs::path(home) / "debug.txt", ec);
   }
 
-  TestPlatform tp;
-  QuietOperator op;
-  Forms forms;
-  Core core;
   SectionGeometry g;
-  fs::path home;
 };
 
 long StartAtMinX(Station& st, const ijk& s) {

@@ -14,6 +14,7 @@
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "host/simcore.h"
+#include "bench_home.h"
 #include "platform/doubles.h"
 
 namespace zarvane {
@@ -21,21 +22,6 @@ namespace {
 
 constexpr int kSections = 50;
 constexpr int kPointsPerSide = 1000;
-
-class QuietOperator : public Operator {
- public:
-  void Message(const std::string&, const std::string&) override {}
-  bool OkCancel(const std::string&, const std::string&) override { return true; }
-  bool YesNo(const std::string&, const std::string&) override { return true; }
-  std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-  std::string OpenFile(const std::string&, const std::string&, const std::string&, const std::string&) override {
-    return {};
-  }
-  std::string ChooseDirectory(const std::string&, const std::string&) override { return {}; }
-  void Status(const std::string&) override {}
-  void Progress(const std::string&, const std::string&, int, bool) override {}
-  void Note(const std::string&, const std::string&) override {}
-};
 
 // The report's lines as the simulated host writes them.
 std::vector<std::string> ReportLines() {
@@ -61,27 +47,14 @@ std::vector<std::string> ReportLines() {
   return lines;
 }
 
-struct Station {
-  Station() : forms(&tp.clock), core(tp.platform, op, forms), progress(forms, core) {
-    char tmpl[] = "/tmp/zarvane-bench-XXXXXX";
-    home = mkdtemp(tmpl);
-    core.gHome = home;
-    core.gIniFile = JoinPath(home, "zarv.ini");
-    core.gDebugLevel = 9;  // the settings file's default
+struct Station : BenchHome {
+  Station() : BenchHome(9), progress(forms, core) {  // the settings file's default level
     WriteLines(core.gIniFile, {"Language 1", "debuglevel 9"});
     report = JoinPath(home, "blade.rtf");
     WriteLines(report, SimRtfLines(ReportLines()));
   }
-  ~Station() {
-    std::error_code ec;
-    std::filesystem::remove_all(home, ec);
-  }
-  TestPlatform tp;
-  QuietOperator op;
-  Forms forms;
-  Core core;
   FrmProgress progress;
-  std::string home, report;
+  std::string report;
 };
 
 void BM_ReadData(benchmark::State& state) {

@@ -11,6 +11,7 @@
 #include "datafiles/bladetxt.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
+#include "bench_home.h"
 #include "platform/doubles.h"
 
 namespace zarvane {
@@ -20,21 +21,6 @@ namespace fs = std::filesystem;
 
 constexpr int kSections = 50;
 constexpr int kPointsPerSide = 1000;
-
-class QuietOperator : public Operator {
- public:
-  void Message(const std::string&, const std::string&) override {}
-  bool OkCancel(const std::string&, const std::string&) override { return true; }
-  bool YesNo(const std::string&, const std::string&) override { return true; }
-  std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-  std::string OpenFile(const std::string&, const std::string&, const std::string&, const std::string&) override {
-    return {};
-  }
-  std::string ChooseDirectory(const std::string&, const std::string&) override { return {}; }
-  void Status(const std::string&) override {}
-  void Progress(const std::string&, const std::string&, int, bool) override {}
-  void Note(const std::string&, const std::string&) override {}
-};
 
 // One section of a cambered, twisted airfoil of chord 2: the upper side from
 // the trailing edge to the leading edge, then the lower side back.
@@ -58,12 +44,8 @@ std::vector<std::string> AirfoilSection(int s) {
   return lines;
 }
 
-struct Station {
-  Station() : forms(&tp.clock), core(tp.platform, op, forms), pf(core), geo(core), bt(core, pf, geo) {
-    char tmpl[] = "/tmp/zarvane-bench-XXXXXX";
-    home = mkdtemp(tmpl);
-    core.gHome = home;
-    core.gIniFile = home + "/zarv.ini";
+struct Station : BenchHome {
+  Station() : BenchHome(0), pf(core), geo(core), bt(core, pf, geo) {
     core.gBladesDir = core.gLocalBladesDir = home + "/blades";
     ZoneState& z = core.CurrentZone();
     z.gPn = z.gNomName = z.gTolName = "AF50";
@@ -84,20 +66,11 @@ struct Station {
     WriteLines(nominalFile(), nominal);
     WriteLines(home + "/blades/AF50/AF50.tol", tolerance);
   }
-  ~Station() {
-    std::error_code ec;
-    fs::remove_all(home, ec);
-  }
   std::string nominalFile() const { return home + "/blades/AF50/AF50.nom"; }
 
-  TestPlatform tp;
-  QuietOperator op;
-  Forms forms;
-  Core core;
   PartFiles pf;
   SectionGeometry geo;
   BladeText bt;
-  std::string home;
 };
 
 void Run(benchmark::State& state, bool whole) {
