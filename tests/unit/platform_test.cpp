@@ -170,14 +170,14 @@ TEST(PlatformFakeRegistry, IgnoresCaseAndKeepsTheFirstSpelling) {
 
 TEST(PlatformShell, ResolvesWindowsStyleProgramNames) {
   QTemporaryDir dir;
-  const std::string mirror = Dir(dir) + "/mirror";
+  const std::string mirror = Dir(dir) + "/copytool";
   WriteFile(mirror, "#!/bin/sh\nexit 0\n", true);
   EXPECT_EQ(LinuxShell::ResolveProgram(mirror, ""), mirror);
-  EXPECT_EQ(LinuxShell::ResolveProgram(Dir(dir) + "/mirror.exe", ""), mirror);
-  EXPECT_EQ(LinuxShell::ResolveProgram(Dir(dir) + "/Mirror.EXE", ""), mirror);
+  EXPECT_EQ(LinuxShell::ResolveProgram(Dir(dir) + "/copytool.exe", ""), mirror);
+  EXPECT_EQ(LinuxShell::ResolveProgram(Dir(dir) + "/CopyTool.EXE", ""), mirror);
   EXPECT_EQ(LinuxShell::ResolveProgram("\"" + mirror + "\"", ""), mirror);
   // Relative names are looked for in the given directory too.
-  EXPECT_EQ(LinuxShell::ResolveProgram("MIRROR.exe", Dir(dir)), mirror);
+  EXPECT_EQ(LinuxShell::ResolveProgram("COPYTOOL.exe", Dir(dir)), mirror);
   // Bare names come from PATH.
   const auto tail = LinuxShell::ResolveProgram("tail.exe", "");
   ASSERT_TRUE(tail.has_value());
