@@ -97,6 +97,13 @@ struct Station : BenchHome {
   SectionGeometry g;
 };
 
+// A fresh copy of a section, tolerances included, for a sort to consume.
+ijk Copy(const ijk& input) {
+  ijk s;
+  for (const auto& p : input) s.Add(p->x, p->y, p->z, p->i, p->j, p->k, p->ltol, p->utol);
+  return s;
+}
+
 long StartAtMinX(Station& st, const ijk& s) {
   const int level = st.core.gDebugLevel;
   st.core.gDebugLevel = 0;
@@ -112,8 +119,7 @@ void BM_GeometryFullSecSort(benchmark::State& state) {
   long kept = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    ijk s;
-    for (const auto& p : input) s.Add(p->x, p->y, p->z, p->i, p->j, p->k, p->ltol, p->utol);
+    ijk s = Copy(input);
     st.DropLog();
     state.ResumeTiming();
     st.g.FullSecSort(s, start);
@@ -128,8 +134,7 @@ void BM_GeometrySecSort(benchmark::State& state) {
   const long start = StartAtMinX(st, input);
   for (auto _ : state) {
     state.PauseTiming();
-    ijk s;
-    for (const auto& p : input) s.Add(p->x, p->y, p->z, p->i, p->j, p->k, p->ltol, p->utol);
+    ijk s = Copy(input);
     st.DropLog();
     state.ResumeTiming();
     st.g.SecSort(s, start);
@@ -167,8 +172,7 @@ void BM_GeometryFullSecSortDirect(benchmark::State& state) {
   const long start = StartAtMinX(st, input);
   for (auto _ : state) {
     state.PauseTiming();
-    ijk s;
-    for (const auto& p : input) s.Add(p->x, p->y, p->z, p->i, p->j, p->k, p->ltol, p->utol);
+    ijk s = Copy(input);
     st.DropLog();
     state.ResumeTiming();
     reference::FullSecSort(st.g, s, start);

@@ -94,6 +94,8 @@ class Core {
   ZoneState& CurrentZone() { return Zone(gzone); }
 
   std::string HomeFile(const std::string& name) const;
+  // The platform clock's local time in a strftime format.
+  std::string NowText(const char* format);
 
   // Diagnostic log and operator messages.
   void WriteLog(const std::string& message, int level, bool showBox = false, int messageType = 0);
@@ -172,7 +174,6 @@ class Core {
   static std::string UnescapeLangField(const std::string& text);
 
  private:
-  std::string TimeOfDay();
   std::string NumberTextForLog(double v) const;
 
   bool logBlocked_ = false;  // the log could not be opened; told once until it works again

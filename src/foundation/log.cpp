@@ -25,14 +25,13 @@ Core::Core(Platform& platform_, Operator& op_, Forms& forms_)
 
 std::string Core::HomeFile(const std::string& name) const { return JoinPath(gHome, name); }
 
-std::string Core::TimeOfDay() {
+std::string Core::NowText(const char* format) {
   const auto now = platform.clock ? platform.clock->Now() : std::chrono::system_clock::now();
   const std::time_t t = std::chrono::system_clock::to_time_t(now);
   std::tm tm{};
   localtime_r(&t, &tm);
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
-  return buf;
+  char buf[64];
+  return std::strftime(buf, sizeof buf, format, &tm) ? buf : "";
 }
 
 // The log stays open between lines and every line is flushed, so readers see
@@ -95,7 +94,7 @@ void Core::WriteLog(const std::string& message, int level, bool showBox, int mes
       const char* tag = messageType == 1 ? "ERRR" : messageType == 2 ? "WARN" : messageType == 3 ? "INFO" : "UNSP";
       line = std::string(tag) + ": " + line;
     }
-    if (gDebugLevel >= 9) line = TimeOfDay() + ": " + line;
+    if (gDebugLevel >= 9) line = NowText("%H:%M:%S") + ": " + line;
     const std::string path = HomeFile("debug.txt");
     if (!logStream_) logStream_ = std::make_shared<LogStream>();
     if (logStream_->Append(path, line)) {

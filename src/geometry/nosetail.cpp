@@ -62,27 +62,25 @@ void SectionGeometry::GetNoseTail(const ijk& section, std::int32_t& nose, std::i
   const long h = n / 2;
   double distance = 0;
   if (nose == 0 && tail == 0) nose = static_cast<std::int32_t>(MinX(section));
+  // Moves `number` to the point of the window around `centre` farthest from `reference`.
+  const auto settle = [&](std::int32_t& number, long centre, long reference, const char* which) {
+    number = static_cast<std::int32_t>(FarthestInWindow(section, centre, reference, distance));
+    if (Logs(0))
+      c.WriteLog(std::string("GetNoseTail: ") + which + " set to: " + std::to_string(number) +
+                     " distance was: " + NumberText(distance),
+                 0);
+  };
+  // Half a turn round the contour from a known end.
+  const auto across = [&](long from) { return from + h > n ? from + h - n : from + h; };
   if (nose != 0 && tail == 0) {
     Log("GetNoseTail: Nose known or suggested, find tail.", 0);
-    long estimate = nose + h;
-    if (estimate > n) estimate -= n;
-    tail = static_cast<std::int32_t>(FarthestInWindow(section, estimate, nose, distance));
-    if (Logs(0))
-      c.WriteLog("GetNoseTail: Tail set to: " + std::to_string(tail) + " distance was: " + NumberText(distance), 0);
+    settle(tail, across(nose), nose, "Tail");
   } else if (nose == 0 && tail != 0) {
     Log("GetNoseTail: Tail known, find nose.", 0);
-    long estimate = tail + h;
-    if (estimate > n) estimate -= n;
-    nose = static_cast<std::int32_t>(FarthestInWindow(section, estimate, tail, distance));
-    if (Logs(0))
-      c.WriteLog("GetNoseTail: Nose set to: " + std::to_string(nose) + " distance was: " + NumberText(distance), 0);
+    settle(nose, across(tail), tail, "Nose");
   }
-  nose = static_cast<std::int32_t>(FarthestInWindow(section, nose, tail, distance));
-  if (Logs(0))
-    c.WriteLog("GetNoseTail: Nose set to: " + std::to_string(nose) + " distance was: " + NumberText(distance), 0);
-  tail = static_cast<std::int32_t>(FarthestInWindow(section, tail, nose, distance));
-  if (Logs(0))
-    c.WriteLog("GetNoseTail: Tail set to: " + std::to_string(tail) + " distance was: " + NumberText(distance), 0);
+  settle(nose, nose, tail, "Nose");
+  settle(tail, tail, nose, "Tail");
   if (Logs(0)) c.WriteLog("GetNoseTail found Nose: " + std::to_string(nose) + ", Tail: " + std::to_string(tail), 0);
   Log("GetNoseTail end", 7);
 }

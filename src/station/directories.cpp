@@ -1,6 +1,5 @@
 #include "station/directories.h"
 
-#include <ctime>
 #include <filesystem>
 #include <system_error>
 
@@ -65,16 +64,6 @@ void Directories::Status(const std::string& englishText) {
 
 bool Directories::ExistingFile(const std::string& path) {
   return !Trim(path).empty() && c.FileExists(path, true) && IsRegularFile(ResolveCase(NativePath(path)));
-}
-
-std::string Directories::Today() {
-  const auto now = c.platform.clock ? c.platform.clock->Now() : std::chrono::system_clock::now();
-  const std::time_t t = std::chrono::system_clock::to_time_t(now);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  char buf[16];
-  std::strftime(buf, sizeof buf, "%y%m%d", &tm);
-  return buf;
 }
 
 void Directories::StartMirror(const std::string& source, const std::string& destination) {
@@ -235,7 +224,7 @@ void Directories::CheckNetwork() {
   c.ChangeDir(c.gHome);
   Status("Checking network status...");
   bool restored = false, unavailable = false, stillDown = false;
-  const std::string today = Today();
+  const std::string today = c.NowText("%y%m%d");
   for (const Kind& k : Kinds()) {
     std::string& dir = *k.inUse;
     const bool blades = std::string(k.name) == "blades";

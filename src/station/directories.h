@@ -67,7 +67,6 @@ class Directories : public DirectoryResolver {
   std::vector<Kind> Kinds();
   void Status(const std::string& englishText);
   bool ExistingFile(const std::string& path);
-  std::string Today();
   void StartMirror(const std::string& source, const std::string& destination);
   bool Ended();
 

@@ -1,7 +1,5 @@
 #include "station/station.h"
 
-#include <cstdio>
-#include <ctime>
 
 #include "foundation/paths.h"
 #include "foundation/text.h"
@@ -9,15 +7,6 @@
 
 namespace zarvane {
 namespace {
-
-std::string DateTimeText(std::chrono::system_clock::time_point when, const char* format) {
-  const std::time_t t = std::chrono::system_clock::to_time_t(when);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  char buf[32];
-  std::strftime(buf, sizeof buf, format, &tm);
-  return buf;
-}
 
 bool Truthy(const std::string& value) { return Val(value) != 0; }
 
@@ -145,8 +134,7 @@ void Station::Form_Initialize(const std::vector<std::string>& commandLine) {
   c.WriteLog(c.gProductName + " Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
                  std::to_string(kVersionRevision),
              0);
-  const auto now = c.platform.clock ? c.platform.clock->Now() : std::chrono::system_clock::now();
-  c.WriteLog("Date: " + DateTimeText(now, "%m/%d/%y") + " Time: " + DateTimeText(now, "%H:%M:%S"), 0);
+  c.WriteLog("Date: " + c.NowText("%m/%d/%y") + " Time: " + c.NowText("%H:%M:%S"), 0);
   c.WriteLog("debuglevel " + std::to_string(c.gDebugLevel), 0);
 
   const std::string line = Join(commandLine, " ");

@@ -89,7 +89,12 @@ void Zones::PopulateBlades() {
   }
   if (!c.IsNetDrive(c.gBladesDir)) c.WriteLog("PopulateBlades: Net not found.", 9);
 
-  Texts lookup = c.getaFile(files_.LookupTablePath()).value_or(Texts{});
+  // A lookup line belongs to the part named by its first word.
+  Texts lookup;
+  for (const std::string& line : c.getaFile(files_.LookupTablePath()).value_or(Texts{})) {
+    const Texts words = c.SplitWords(line);
+    if (!words.empty()) lookup.push_back(Trim(words[0]));
+  }
   Texts parts;
   for (const std::string& dir : Subdirectories(c.gBladesDir)) {
     if (c.FileExists(JoinPath(JoinPath(c.gBladesDir, dir), dir + ".op"), true)) {
@@ -97,11 +102,7 @@ void Zones::PopulateBlades() {
       c.WriteLog("Populate blades found operation file for   : " + dir, 7);
       continue;
     }
-    // A lookup line belongs to the part named by its first word.
-    const auto forPart = [&](const std::string& line) {
-      const Texts words = c.SplitWords(line);
-      return !words.empty() && IEquals(Trim(words[0]), dir);
-    };
+    const auto forPart = [&](const std::string& part) { return IEquals(part, dir); };
     const auto used = std::remove_if(lookup.begin(), lookup.end(), forPart);
     if (used == lookup.end()) continue;
     lookup.erase(used, lookup.end());
