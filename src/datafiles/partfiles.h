@@ -39,13 +39,26 @@ class PartFiles {
 
   // Paths the readers use, for the zone panels and the cycle.
   std::string LookupTablePath() const;
+  // Reads the lookup table record by record (a record ends at a line end or a
+  // comma; double quotes delimit one), skipping comment and blank records, and
+  // hands each to `visit` until it returns false. False when the table cannot
+  // be opened. The part list and the lookup both read the table this way, so a
+  // part is listed exactly when a record names it.
+  bool ReadLookupRecords(const std::function<bool(const std::string& record)>& visit) const;
   // <blades in use>/<part>, or empty when the part number is not a plain directory name.
   std::string PartDirectory(const std::string& partNumber) const;
   std::string OperationFile(const std::string& partNumber) const;
-  // True when a part number or file name from the operator or a data file stays
-  // inside its directory (no separators, no "." or ".." names, not empty) and
-  // names one file (no wildcards, no NUL).
+  // True when a part number or fixture name names one entry of its directory:
+  // not empty, no separators, not "." or "..", no wildcards, no NUL.
   static bool SafeName(const std::string& name);
+  // True when a file name from a data file (nominal, tolerance, flavor) names a
+  // file inside its directory, possibly in a subfolder ("rev2\P2"): relative,
+  // still inside once "\" and "/", "." and ".." are resolved, naming a file
+  // (not the directory itself), no wildcards, no NUL.
+  static bool SafeRelativeName(const std::string& name);
+  // Tells the operator that the name cannot be used (one wording for every
+  // kind of name) and returns false. `englishKind` is e.g. "The part number".
+  bool RefuseName(const std::string& englishKind, const std::string& name);
 
  private:
   // Each tells the operator why the name is refused and returns false.

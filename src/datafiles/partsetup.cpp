@@ -1,4 +1,7 @@
 // Part setup: the blade lookup table, the part's operation file and the fixture file.
+#include <algorithm>
+#include <cctype>
+
 #include "datafiles/linereader.h"
 #include "datafiles/partfiles.h"
 #include "foundation/paths.h"
@@ -22,20 +25,41 @@ bool PartFiles::SafeName(const std::string& name) {
   return name.find_first_of(std::string("/\\*?\0", 5)) == std::string::npos;
 }
 
-bool PartFiles::CheckPartNumber(const std::string& partNumber) {
-  if (SafeName(partNumber)) return true;
-  c.WriteLog(c.Translate("The part number") + " " + partNumber + " " + c.Translate("is not a valid directory name") +
-                 ".",
+bool PartFiles::SafeRelativeName(const std::string& name) {
+  if (Trim(name).empty() || name.find_first_of(std::string("*?\0", 3)) != std::string::npos) return false;
+  const std::string path = NativePath(name);
+  const bool driveLetter = path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
+  if (path.front() == kSep || driveLetter) return false;  // absolute, or relative to another drive
+  int depth = 0;
+  std::string last;
+  for (size_t start = 0; start <= path.size();) {
+    const size_t end = std::min(path.find(kSep, start), path.size());
+    last = path.substr(start, end - start);
+    if (last == "..") {
+      if (--depth < 0) return false;  // above the directory
+    } else if (!last.empty() && last != ".") {
+      ++depth;
+    }
+    start = end + 1;
+  }
+  // The last step must name a file: not the directory itself, not a trailing separator.
+  return depth > 0 && !last.empty() && last != "." && last != "..";
+}
+
+bool PartFiles::RefuseName(const std::string& englishKind, const std::string& name) {
+  c.WriteLog(c.Translate(englishKind) + " " + name + " " +
+                 c.Translate("cannot be used: a name must stay inside its directory and name one file") + ".",
              0, true);
   return false;
 }
 
+bool PartFiles::CheckPartNumber(const std::string& partNumber) {
+  return SafeName(partNumber) || RefuseName("The part number", partNumber);
+}
+
 bool PartFiles::CheckFileName(const std::string& englishKind, const std::string& name, const std::string& written) {
-  if (SafeName(name) && (written.empty() || SafeName(written))) return true;
-  c.WriteLog(c.Translate(englishKind) + " " + (written.empty() ? name : written) + " " +
-                 c.Translate("is not a valid file name") + ".",
-             0, true);
-  return false;
+  if (SafeRelativeName(name) && (written.empty() || SafeRelativeName(written))) return true;
+  return RefuseName(englishKind, written.empty() ? name : written);
 }
 
 void PartFiles::AddProgram(const std::string& program) {
@@ -59,6 +83,18 @@ std::string PartFiles::OperationFile(const std::string& partNumber) const {
   const std::string dir = PartDirectory(partNumber);
   if (dir.empty()) return {};
   return JoinPath(dir, partNumber + ".op");
+}
+
+bool PartFiles::ReadLookupRecords(const std::function<bool(const std::string& record)>& visit) const {
+  LineReader lines(LookupTablePath());
+  if (!lines.IsOpen()) return false;
+  RecordReader records(lines);
+  std::string record;
+  while (records.Next(record)) {
+    if (record.empty() || Core::IsComment(record)) continue;
+    if (!visit(record)) break;
+  }
+  return true;
 }
 
 bool PartFiles::BLookup() {
@@ -86,20 +122,13 @@ bool PartFiles::BLookup() {
   }
 
   c.WriteLog("BLookup: Opening " + table, 3);
-  LineReader lines(table);
-  if (!lines.IsOpen()) {
-    c.WriteLog("BLookup: Error: " + table + " could not be opened.", 0);
-    return false;
-  }
-  RecordReader records(lines);
   const std::string part = UCase(z.gPn);
-  bool found = false;
-  std::string record;
-  while (records.Next(record)) {
-    if (record.empty() || Core::IsComment(record)) continue;
+  bool found = false, malformed = false;
+  const bool opened = ReadLookupRecords([&](const std::string& record) {
     const Texts words = c.SplitWords(record);
     if (words.size() != 3) {
       c.WriteLog(c.Translate("Error reading") + " " + table + " " + c.Translate("Line:") + " " + record, 0, true);
+      malformed = true;
       return false;
     }
     if (UCase(Trim(words[0])) == part) {
@@ -108,7 +137,13 @@ bool PartFiles::BLookup() {
       c.WriteLog("BLookup: Line used: " + record, 9);
       found = true;
     }
+    return true;
+  });
+  if (!opened) {
+    c.WriteLog("BLookup: Error: " + table + " could not be opened.", 0);
+    return false;
   }
+  if (malformed) return false;
   return found;
 }
 

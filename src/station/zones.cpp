@@ -83,18 +83,28 @@ void Zones::Wire() {
 void Zones::PopulateBlades() {
   c.forms.SetBusy(true);
   c.WriteLog("PopulateBlades: Start", 7);
+  // Every zone starts again from an empty part: zone 1 then follows the first
+  // part of the new list (or stays empty), the others wait for the operator.
   for (int n = 1; n <= kZones; ++n) {
     main_("comboBlade", n).Clear();
     main_("comboBlade", n).SetText("");
+    main_("cmbOp", n).Clear();
+    main_("cmbOp", n).SetText("");
+    ZoneState& z = c.Zone(n);
+    z.gPn.clear();
+    z.gNomName.clear();
+    z.gTolName.clear();
+    z.gOpName.clear();
   }
   if (!c.IsNetDrive(c.gBladesDir)) c.WriteLog("PopulateBlades: Net not found.", 9);
 
-  // A lookup line belongs to the part named by its first word.
+  // A lookup record belongs to the part named by its first word.
   Texts lookup;
-  for (const std::string& line : c.getaFile(files_.LookupTablePath()).value_or(Texts{})) {
-    const Texts words = c.SplitWords(line);
+  files_.ReadLookupRecords([&](const std::string& record) {
+    const Texts words = c.SplitWords(record);
     if (!words.empty()) lookup.push_back(Trim(words[0]));
-  }
+    return true;
+  });
   Texts parts;
   for (const std::string& dir : Subdirectories(c.gBladesDir)) {
     if (c.FileExists(JoinPath(JoinPath(c.gBladesDir, dir), dir + ".op"), true)) {
@@ -129,15 +139,19 @@ void Zones::PopulateFixtureListBox() {
     c.WriteLog("Loaded into fixture list was: " + name, 9);
     for (int n = 1; n <= kZones; ++n) main_("cmbFixture", n).AddItem(Trim(name));
   }
+  // A fixture shown from the old list that the new one lacks is no choice any more.
+  for (int n = 1; n <= kZones; ++n) {
+    Control& fixture = main_("cmbFixture", n);
+    const auto& items = fixture.Items();
+    if (std::find(items.begin(), items.end(), fixture.Text()) == items.end()) fixture.SetText("");
+  }
 }
 
 void Zones::comboBlade_Click(int n) {
   c.gzone = n;
   const std::string part = main_("comboBlade", n).Text();
   if (!part.empty() && !PartFiles::SafeName(part)) {
-    c.WriteLog(c.Translate("The part number") + " " + part + " " + c.Translate("is not a valid part directory name") +
-                   ".",
-               0, true);
+    files_.RefuseName("The part number", part);
     main_("cmbOp", n).Clear();
     main_("cmbOp", n).SetText("");
     ZoneState& z = c.Zone(n);
@@ -222,8 +236,7 @@ void Zones::cmbFixture_Change(int n) {
   if (name.empty()) return;
   c.gzone = n;
   if (!PartFiles::SafeName(name)) {
-    c.WriteLog(c.Translate("The fixture name") + " " + name + " " + c.Translate("is not a valid program name") + ".", 0,
-               true);
+    files_.RefuseName("The fixture name", name);
     c.WriteLog("cmbFixture_Change: End:", 7);
     return;
   }

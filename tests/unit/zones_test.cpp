@@ -63,10 +63,15 @@ TEST_F(ZonesTest, PartListsHoldPartsWithAnOperationFileOrALookupLine) {
   fs::create_directories(home / "blades" / "A1");   // only a line for A10 mentions it
   fs::create_directories(home / "blades" / "A10");  // listed by its lookup line
   fs::create_directories(home / "blades" / "orphan");
-  Spit(home / "blade_lookup_table.txt", "!Part Number Program Flavor\r\na10   blade   KT1\r\n");
+  // Parts named in a later record of a line, or in a quoted record, are resolvable, so listed.
+  fs::create_directories(home / "blades" / "Q2");
+  fs::create_directories(home / "blades" / "Q3");
+  Spit(home / "blade_lookup_table.txt",
+       "!Part Number Program Flavor\r\na10   blade   KT1\r\nQ1 progQ KTQ, Q2 progQ2 KT1\r\n\"Q3 progQ3 KT1\"\r\n");
   zones.PopulateBlades();
 
-  for (int n = 1; n <= kZones; ++n) EXPECT_EQ(Join(M("comboBlade", n).Items(), "|"), "A10|P200") << "zone " << n;
+  for (int n = 1; n <= kZones; ++n)
+    EXPECT_EQ(Join(M("comboBlade", n).Items(), "|"), "A10|P200|Q2|Q3") << "zone " << n;
   // Zone 1 shows its first part and that part's (empty) operation list.
   EXPECT_EQ(M("comboBlade", 1).Text(), "A10");
   EXPECT_EQ(core.Zone(1).gPn, "A10");
@@ -84,6 +89,36 @@ TEST_F(ZonesTest, PartListsHoldPartsWithAnOperationFileOrALookupLine) {
   EXPECT_EQ(z.gTolName, "P200");
   EXPECT_EQ(Count("Populate blades found bladelookup entry for: A10"), 1);
   EXPECT_EQ(Count("Populate blades found operation file for   : P200"), 1);
+}
+
+TEST_F(ZonesTest, ARefillOntoEmptyDirectoriesLeavesNoZoneWithItsOldChoice) {
+  Part(Path("blades"), "P200", "Operation Rough\r\nOperation Final\r\n");
+  Spit(home / "fixtures" / "FIX1.prg", "END\r\n");
+  zones.PopulateBlades();
+  zones.PopulateFixtureListBox();
+  for (int n : {1, 2}) {
+    M("comboBlade", n).SetListIndex(0);
+    zones.comboBlade_Click(n);
+    M("cmbOp", n).SetListIndex(1);
+    zones.cmbOp_Click(n);
+    M("cmbFixture", n).SetListIndex(0);
+  }
+  ASSERT_EQ(core.Zone(2).gOpName, "Final");
+
+  // Reset Directory Settings onto directories that hold no parts and no fixtures.
+  core.gBladesDir = Path("empty blades");
+  core.gFixturesDir = Path("empty fixtures");
+  fs::create_directories(core.gBladesDir);
+  zones.PopulateBlades();
+  zones.PopulateFixtureListBox();
+  for (int n = 1; n <= kZones; ++n) {
+    for (const char* list : {"comboBlade", "cmbOp", "cmbFixture"}) {
+      EXPECT_EQ(M(list, n).ListCount(), 0) << list << n;
+      EXPECT_EQ(M(list, n).Text(), "") << list << n;
+    }
+    const ZoneState& z = core.Zone(n);
+    EXPECT_EQ(z.gPn + z.gOpName + z.gNomName + z.gTolName, "") << n;
+  }
 }
 
 TEST_F(ZonesTest, APartOnTheNetworkIsMirroredAndItsOperationsComeFromTheNetwork) {
@@ -115,7 +150,7 @@ TEST_F(ZonesTest, AnUnsafePartNumberIsRefusedBeforeAnyFileIsTouched) {
   zones.comboBlade_Click(1);
   EXPECT_TRUE(tp.shell.calls.empty());
   ASSERT_EQ(op.messages.size(), 1u);
-  EXPECT_EQ(op.messages[0], "The part number ../../etc is not a valid part directory name.");
+  EXPECT_EQ(op.messages[0], "The part number ../../etc cannot be used: a name must stay inside its directory and name one file.");
   EXPECT_EQ(core.Zone(1).gPn, "");
 }
 
