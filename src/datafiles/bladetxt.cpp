@@ -86,13 +86,13 @@ bool BladeText::WriteBladeTxt() {
   const std::string bladeTxt = BladeTxtPath();
   try {
     const std::string partDir = pf.PartDirectory(z.gPn);
-    if (partDir.empty() || !PartFiles::SafeName(z.gNomName)) {
+    if (partDir.empty() || !PartFiles::SafeRelativeName(z.gNomName)) {
       c.WriteLog(c.Translate("The nominal file of part") + " " + z.gPn + " " + c.Translate("cannot be found") + ".", 0,
                  true);
       DisableZone();
       return false;
     }
-    const std::string nominal = JoinPath(partDir, z.gNomName + z.nomExt);
+    const std::string nominal = JoinPath(partDir, NativePath(z.gNomName + z.nomExt));
     c.WriteLog("WriteBladeTxt: Zone is: " + std::to_string(c.gzone) + " and nominal file is: " + nominal, 4);
 
     int selected = 0;

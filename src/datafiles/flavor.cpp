@@ -32,10 +32,10 @@ bool PartFiles::NomsExist(const std::string& nominalName, const std::string& tol
     return false;
 
   const std::string partDir = PartDirectory(z.gPn);
-  const std::string localBase = JoinPath(partDir, nominalName);
+  const std::string localBase = JoinPath(partDir, NativePath(nominalName));
   std::string networkBlades = Trim(c.PeekIniVal("directories", "networkblades").value_or(""));
   if (networkBlades.empty()) networkBlades = c.gBladesDir;
-  const std::string networkBase = JoinPath(JoinPath(networkBlades, z.gPn), nominalName);
+  const std::string networkBase = JoinPath(JoinPath(networkBlades, z.gPn), NativePath(nominalName));
   c.WriteLog("NomsExist: NomFile Name: " + localBase, 3);
 
   // A part that has only its measured point file gets its nominal file made now.
@@ -68,7 +68,7 @@ bool PartFiles::NomsExist(const std::string& nominalName, const std::string& tol
     return false;
   }
 
-  const std::string tolBase = JoinPath(partDir, toleranceName);
+  const std::string tolBase = JoinPath(partDir, NativePath(toleranceName));
   c.WriteLog("NomsExist: TolFile Name:" + tolBase, 3);
   std::string tolExt;
   for (const char* ext : kt ? std::array{".te", ".tol"} : std::array{".tol", ".te"})
@@ -96,7 +96,7 @@ OptTexts PartFiles::parseFLV() {
   const std::string fileName = IContains(z.flavorName, "flv") ? z.flavorName : z.flavorName + ".flv";
   std::string path;
   for (const std::string& dir : {c.gStatsPackageDir, c.gHome, PartDirectory(z.gPn)}) {
-    const std::string candidate = JoinPath(dir, fileName);
+    const std::string candidate = JoinPath(dir, NativePath(fileName));
     if (!dir.empty() && c.FileExists(candidate, true)) path = candidate;
   }
   if (path.empty()) {
@@ -190,13 +190,17 @@ bool PartFiles::ReadKtTolerance(const std::string& path, int& declared) {
         declared = v > 1e9 ? 1000000000 : v < -1e9 ? -1000000000 : static_cast<int>(v);
       }
     } else if (!Core::IsComment(record) && record.find("SECTION") != std::string::npos) {
+      // A SECTION record is a section even without its name: it counts
+      // against NUM_SECT, and the operator learns which record it was.
       const Texts words = c.SplitWords(record);
-      if (words.size() < 2) {
-        c.WriteLog("SectionSet: SECTION record without a name: " + record, 0);
-        continue;
-      }
-      if (!AddSection(path, words[1], words.size() == 3)) return false;
-      c.WriteLog("Tolerance section " + words[1] + " number " + std::to_string(z.tolerance.size()), 1);
+      const std::string name = words.size() >= 2 ? words[1] : "";
+      if (!AddSection(path, name, words.size() == 3)) return false;
+      const std::string number = std::to_string(z.tolerance.size());
+      c.WriteLog("Tolerance section " + name + " number " + number, 1);
+      if (name.empty())
+        c.WriteLog(c.Translate("Tolerance file") + " " + path + " " + c.Translate("section") + " " + number + " " +
+                       c.Translate("has no name") + " (" + record + ").",
+                   0, true);
     }
   }
   return true;
@@ -245,7 +249,7 @@ void PartFiles::SectionSet() {
     return;
   }
 
-  const std::string path = JoinPath(PartDirectory(z.gPn), z.gTolName + z.tolExt);
+  const std::string path = JoinPath(PartDirectory(z.gPn), NativePath(z.gTolName + z.tolExt));
   c.WriteLog("SectionSet: Reading " + path, 0);
   if (!c.FileExists(path, true) || IsDirectory(ResolveCase(path))) {
     c.WriteLog(c.Translate("Tolerance file") + " " + path + " " + c.Translate("not found") + ".", 0, true);

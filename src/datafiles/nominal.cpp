@@ -158,6 +158,10 @@ bool BladeText::ReadNOMfile3(const std::string& path, bool verify) {
   long lineNumber = 0;
   Pending p;
   std::string raw;
+  // An OFFSETS or CHANGES line above the first SECTION line gives the first
+  // section's offsets, unless that section has a line of its own.
+  bool leadingOffsets = false;
+  double leadingLe = 0, leadingTe = 0;
 
   // Messages that name the file and the line.
   const auto lineError = [&](const std::string& englishReason) {
@@ -195,14 +199,28 @@ bool BladeText::ReadNOMfile3(const std::string& path, bool verify) {
       p = Pending{};
       p.label = label;
       p.selected = pf.SectionSelected(label);
+      if (s == 1 && leadingOffsets) {
+        p.leOffset = leadingLe;
+        p.teOffset = leadingTe;
+        c.WriteLog("ReadNOMfile3: Offsets above the first SECTION line apply to section " + label, 4);
+      }
       continue;
     }
 
     const bool nose = Has(raw, "NOSE");
     const bool tail = !nose && Has(raw, "TAIL");
     const bool offsets = !nose && !tail && (Has(raw, "OFFSETS") || Has(raw, "CHANGES"));
-    if (s == 0) return lineError(nose || tail || offsets ? "a marker line before the first SECTION line"
-                                                         : "a point line before the first SECTION line");
+    if (s == 0 && offsets) {
+      if (n != 3)
+        return Fail(c.Translate("CHANGES(OFFSETS) line read error in nominal file") + " " + path + " " +
+                    c.Translate("line") + " " + std::to_string(lineNumber) + ".");
+      if (!NominalNumber(words[1], comma, leadingLe)) return conversionError(words[1]);
+      if (!NominalNumber(words[2], comma, leadingTe)) return conversionError(words[2]);
+      leadingOffsets = true;
+      continue;
+    }
+    if (s == 0) return lineError(nose || tail ? "a marker line before the first SECTION line"
+                                              : "a point line before the first SECTION line");
 
     if (nose || tail) {
       if (n >= 6) return markerError(nose ? "NOSE line read error in nominal file" : "TAIL line read error in nominal file");
@@ -269,7 +287,7 @@ bool BladeText::ReadNOMfile3(const std::string& path, bool verify) {
     return Fail(c.Translate("Nominal file sections (") + counts + c.Translate(") and tolerance file sections (") +
                 tolCount + c.Translate(") are not equal") + ".");
   // The tolerance file SectionSet read: the part directory in use.
-  const std::string tolerance = JoinPath(pf.PartDirectory(z.gPn), z.gTolName + z.tolExt);
+  const std::string tolerance = JoinPath(pf.PartDirectory(z.gPn), NativePath(z.gTolName + z.tolExt));
   const Texts nominalLabels = c.getaKeySet(path, "SECTION", 2).value_or(Texts{});
   Texts toleranceLabels = c.getaKeySet(tolerance, "SECTION", 2).value_or(Texts{});
   if (ColCompare(nominalLabels, toleranceLabels)) return true;

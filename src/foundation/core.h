@@ -88,7 +88,12 @@ class Core {
 
   // Per-zone state and the zone being worked on.
   int gzone = 1;
-  bool gLotplotOverride = false;  // zone 1's flavor file asked for lotplot
+  // Zone 1's flavor file asked for lotplot. parseFLV sets and clears it only
+  // while reading zone 1, so within one Measure command it speaks for zone 1;
+  // a Measure command without a part in zone 1 would inherit the previous
+  // command's value. The Measure command must therefore clear it before it
+  // reads any zone.
+  bool gLotplotOverride = false;
   // The state of zone n (1 to kZones); a bad zone number is a subscript error.
   ZoneState& Zone(int n);
   ZoneState& CurrentZone() { return Zone(gzone); }

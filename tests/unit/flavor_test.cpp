@@ -25,7 +25,7 @@ TEST_F(PartFilesTest, MissingNominalOrToleranceFilesAreReported) {
   EXPECT_FALSE(pf.NomsExist("P1", ".."));
   EXPECT_EQ(op.messages, (Strings{"Nominal files not found in " + base + ".",
                                   "Tolerance files not found in " + base + " (tol or te).",
-                                  "The tolerance file name .. is not a valid file name."}));
+                                  "The tolerance file name .. cannot be used: a name must stay inside its directory and name one file."}));
   EXPECT_EQ(Zone().nomExt, "");
 }
 
@@ -199,6 +199,15 @@ TEST_F(SectionTest, KtSectionsWithThreeWordsAreInspectedByDefault) {
   Zone().sections = {"b-b"};
   pf.SectionSet();
   EXPECT_TRUE(Names(true).empty());
+}
+
+TEST_F(SectionTest, ANamelessSectionRecordCountsAndIsNamedToTheOperator) {
+  PartFile("P1.tol", {"NUM_SECT 3", "SECTION A-A I", "SECTION", "SECTION C-C I"});
+  pf.SectionSet();
+  EXPECT_EQ(Names(), (Strings{"A-A", "", "C-C"}));
+  EXPECT_EQ(Names(true), (Strings{"A-A", "C-C"}));
+  EXPECT_TRUE(disabled.empty());
+  EXPECT_EQ(op.messages, Strings{"Tolerance file " + TolPath() + " section 2 has no name (SECTION)."});
 }
 
 TEST_F(SectionTest, BadToleranceFilesDisableTheZone) {

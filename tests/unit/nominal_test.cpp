@@ -88,6 +88,27 @@ TEST_F(NominalTest, MarkerStateBelongsToItsSection) {
   ExpectBlock(blade, {E(21), E(1, "PARTIAL"), E(40, "PARTIAL"), E(2, "PARTIAL"), E(5), E(25), E(21), E(1)}, "B to D");
 }
 
+TEST_F(NominalTest, OffsetsAboveTheFirstSectionBelongToItUnlessItHasItsOwn) {
+  Ini("SendScanOffsets ON\r\n");
+  const auto offsetLines = [&](const Strings& firstMarkers) {
+    Strings lines = {"CHANGES 0.3 0.4"};
+    for (const auto& l : Section("A-A", firstMarkers)) lines.push_back(l);
+    for (const auto& l : Section("B-B", {"NOSE 20 22 PARTIAL"})) lines.push_back(l);
+    fs::remove(home / "blade.txt");
+    EXPECT_TRUE(bt.ReadNOMfile3(Nominal(lines), false));
+    Strings offsets;
+    for (const auto& l : Blade())
+      if (l.find("_CHANGE") != std::string::npos) offsets.push_back(Join(Words(l), " "));
+    return offsets;
+  };
+  Table({{"A-A", true}, {"B-B", true}});
+  EXPECT_EQ(offsetLines({"NOSE 20 22 PARTIAL"}),
+            (Strings{"LE_CHANGE 0.30000", "TE_CHANGE 0.40000", "LE_CHANGE 0.00000", "TE_CHANGE 0.00000"}));
+  EXPECT_EQ(offsetLines({"NOSE 20 22 PARTIAL", "OFFSETS 0.1 0.2"}),
+            (Strings{"LE_CHANGE 0.10000", "TE_CHANGE 0.20000", "LE_CHANGE 0.00000", "TE_CHANGE 0.00000"}));
+  EXPECT_TRUE(op.messages.empty());
+}
+
 TEST_F(NominalTest, PointLinesOfThreeToEightWordsAndTheLocalesDecimalComma) {
   const std::string path = Nominal({"SECTION A-A 2 1", "NOSE 1", "TAIL 2", "1.0 2.0 3.0", "4 5 6 0.1 0.2 0.3 x y",
                                     "SECTION B-B 2 1", "1 2 3 4 5 6 7", "1 2 3 4"});

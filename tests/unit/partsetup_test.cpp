@@ -35,7 +35,32 @@ TEST_F(PartFilesTest, NamesLeavingTheirDirectoryAreRefused) {
   EXPECT_FALSE(pf.BLookup());
   EXPECT_FALSE(pf.cparseOP());
   EXPECT_FALSE(Zone().programs.has_value());
-  EXPECT_EQ(op.messages, Strings(2, "The part number ../P1 is not a valid directory name."));
+  EXPECT_EQ(op.messages, Strings(2, "The part number ../P1 cannot be used: a name must stay inside its directory and name one file."));
+}
+
+TEST_F(PartFilesTest, DataFileNamesMayNameASubfolderButNeverLeaveTheirDirectory) {
+  for (const char* good : {"P2", "rev2\\P2", "rev2/P2.nom", "./rev2/../P2", "a b\\c"})
+    EXPECT_TRUE(PartFiles::SafeRelativeName(good)) << good;
+  for (const char* bad : {"", " ", "..", "../P2", "rev2\\..\\..\\P2", "rev2/", "rev2/..", "/etc/passwd",
+                          "\\server\\x", "C:\\x", "c:x", "P*", "rev?\\P2"})
+    EXPECT_FALSE(PartFiles::SafeRelativeName(bad)) << bad;
+  EXPECT_FALSE(PartFiles::SafeRelativeName(std::string("P\0x", 3)));
+
+  // An operation naming its nominal and tolerance files in a subfolder is measurable.
+  Spit(home / "blade_lookup_table.txt", "");
+  PartFile("P1.op", {"Operation Final", "NOMTOL rev2\\P2.nom rev2\\P2.tol", "BLADE blade KT1"});
+  Spit(PartDir() / "rev2" / "P2.nom", "NUM_SECT 1\r\n");
+  Spit(PartDir() / "rev2" / "P2.tol", "NUM_SECT 1\r\nSECTION A-A 1 I\r\n");
+  Zone().gOpName = "Final";
+  ASSERT_TRUE(pf.BLookup());
+  EXPECT_EQ(Zone().gNomName, "rev2\\P2");
+  EXPECT_EQ(Zone().nomExt, ".nom");
+  EXPECT_EQ(Zone().tolExt, ".tol");
+  EXPECT_TRUE(Logged("cparseOP: Reset nomtol"));
+  pf.SectionSet();
+  EXPECT_EQ(Zone().sectionCount, 1);
+  EXPECT_TRUE(disabled.empty());
+  EXPECT_TRUE(op.messages.empty()) << op.messages[0];
 }
 
 // --- Lookup table ------------------------------------------------------------
@@ -124,7 +149,7 @@ TEST_F(OperationTest, ShortOrBadBladeAndNomtolLinesFail) {
       {"BLADE blade", "Blade operation (Keyword BLADE) in operation file is missing the Quorvex generic blade "
                       "program name, or the flavor file."},
       {"NOMTOL only", "Nominal tolerance reset in operation file failed with no data."},
-      {"NOMTOL ../../x T", "The nominal file name ../../x is not a valid file name."},
+      {"NOMTOL ../../x T", "The nominal file name ../../x cannot be used: a name must stay inside its directory and name one file."},
   };
   for (const auto& [line, message] : cases) {
     op.messages.clear();
