@@ -50,6 +50,7 @@ enum ErrorNumbers {
   kErrPermission = 70,
   kErrPathAccess = 75,
   kErrPathNotFound = 76,
+  kErrObjectNotSet = 91,
   kErrKeyExists = 457,
 };
 

@@ -170,6 +170,9 @@ void HostConnection::DetachEvents() {
 void HostConnection::StartQVX(bool showProgress, bool keepVisible, Form& mainWindow, Form& statusForm) {
   c.WriteLog("StartQVX: Start", 0);
   if (showProgress) Status(statusForm, c.Translate("Initializing Quorvex..."));
+  // Only a failure to reach the host at all makes the station run without
+  // one. Once the host answers, an error is a fault of this call, not a
+  // missing host: it goes to the caller, which reports it and stays connected.
   try {
     if (station.gInterface == "OFFLINE") WriteStartupOptions(true, false);
     c.WriteLog("StartQVX: GetObject", 5);
@@ -178,30 +181,30 @@ void HostConnection::StartQVX(bool showProgress, bool keepVisible, Form& mainWin
     c.WriteLog("WaitUntilReady", 5);
     HostApp_->WaitUntilReady(40);
     if (showProgress) Status(statusForm, c.Translate("Quorvex started and attached..."));
-    if (!keepVisible) HostApp_->SetVisible(false);
-    const std::string version = HostApp_->VersionString();
-    c.WriteLog("Quorvex Version: " + version, 0);
-    station.gHostVersion = StripBeta(version);
-    if (showProgress) Status(statusForm, c.Translate("Initializing") + " " + station.gHostVersion + "...");
-    c.WriteLog("Quorvex full name: " + HostApp_->FullName(), 0);
-    gHostPath = LongDirName(HostApp_->Path());
-    c.WriteLog("Quorvex path: " + gHostPath, 0);
-    c.SaveIniVal("directories", "LastQVXDIR", gHostPath);
-    if (showProgress) Status(statusForm, c.Translate("Linking") + " " + station.gHostVersion + "...");
-    HostParts_ = HostApp_->PartPrograms();
-    c.WriteLog("StartQVX: AppEvents Connect...", 5);
-    if (showProgress)
-      Status(statusForm, c.Translate("Connecting") + " " + station.gHostVersion + " " + c.Translate("event tracking..."));
-    AttachEvents();
   } catch (const std::exception& e) {
-    // Any failure while attaching, early or late, leaves the station without a
-    // host: it says so and runs on in TEST mode.
     c.WriteLog("StartQVX: Error occurred: " + std::string(e.what()), 0);
     ReleaseAll();
     HostApp_.reset();
     c.Tell("Unable to attach Quorvex.  Interface will run in TEST mode");
     station.gInterface = "TEST";
+    station.gHostVersion = c.Translate("TEST");
+    return;
   }
+  if (!keepVisible) HostApp_->SetVisible(false);
+  const std::string version = HostApp_->VersionString();
+  c.WriteLog("Quorvex Version: " + version, 0);
+  station.gHostVersion = StripBeta(version);
+  if (showProgress) Status(statusForm, c.Translate("Initializing") + " " + station.gHostVersion + "...");
+  c.WriteLog("Quorvex full name: " + HostApp_->FullName(), 0);
+  gHostPath = LongDirName(HostApp_->Path());
+  c.WriteLog("Quorvex path: " + gHostPath, 0);
+  c.SaveIniVal("directories", "LastQVXDIR", gHostPath);
+  if (showProgress) Status(statusForm, c.Translate("Linking") + " " + station.gHostVersion + "...");
+  HostParts_ = HostApp_->PartPrograms();
+  c.WriteLog("StartQVX: AppEvents Connect...", 5);
+  if (showProgress)
+    Status(statusForm, c.Translate("Connecting") + " " + station.gHostVersion + " " + c.Translate("event tracking..."));
+  AttachEvents();
 }
 
 void HostConnection::Kill9QVX(Form& statusForm) {
@@ -409,6 +412,12 @@ bool HostConnection::FindVar(const std::string& name) {
   return found;
 }
 
+void HostConnection::RequireHost() const {
+  // The run goes on with the host object; without one it cannot (attaching
+  // failed and the station now runs in TEST mode).
+  if (!HostApp_) throw RuntimeError(kErrObjectNotSet, "Object variable or With block variable not set");
+}
+
 bool HostConnection::RunQVXProg(const std::string& program, bool showProgress, Form& mainWindow, Form& statusForm,
                                 const std::string& partName) {
   c.WriteLog("RunQVXProg Start: Running: " + program, 0);
@@ -443,7 +452,7 @@ bool HostConnection::RunQVXProg(const std::string& program, bool showProgress, F
 
     StartQVX(showProgress, true, mainWindow, statusForm);
     if (statusForm.Visible()) statusForm.Hide();
-    if (!HostApp_) return false;  // attaching failed and has been told
+    RequireHost();
 
     if (restartNo < station.hostRunCount) {
       KillQVX(showProgress, mainWindow, statusForm);
@@ -466,7 +475,7 @@ bool HostConnection::RunQVXProg(const std::string& program, bool showProgress, F
       WaitRestartTimer();
       StartQVX(showProgress, true, mainWindow, statusForm);
       if (statusForm.Visible()) statusForm.Hide();
-      if (!HostApp_) return false;
+      RequireHost();
       if (autoRestart != 1)
         c.WriteLog(station.gHostVersion + " " + c.Translate("was restarted, Press OK to continue"), 0, true);
       station.hostRunCount = 0;

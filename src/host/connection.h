@@ -65,6 +65,9 @@ class HostConnection : public HostLink {
 
   // HostLink (start-up and exit).
   void RestartRunningHost(Form& statusForm) override;
+  // A host that cannot be reached (getting the object, waiting until it is
+  // ready) switches the station to TEST mode with a message; an error after
+  // that is thrown to the caller.
   void StartQVX(bool showProgress, bool keepVisible, Form& mainWindow, Form& statusForm) override;
   void CheckHostSettings() override;
   void KillQVX(bool showProgress, Form& mainWindow, Form& statusForm) override;
@@ -98,6 +101,8 @@ class HostConnection : public HostLink {
  private:
   void Status(Form& statusForm, const std::string& text, bool onlyWhenVisible = false);
   void ReleaseAll();
+  // Throws the "object not set" run-time error when no host is attached.
+  void RequireHost() const;
   double RestartSeconds();  // the settings file's RestartTime, 5 when empty
   int IniInt(const std::string& section, const std::string& key, int defaultValue);
 

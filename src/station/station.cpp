@@ -177,8 +177,21 @@ void Station::Form_Initialize(const std::vector<std::string>& commandLine) {
   }
   hostRunCount = 0;
   if (!InTestMode()) {
-    if (host) host->StartQVX(true, false, frmMain, frmSplash);
-    else Skipped("frmMain_Initialize: Starting Quorvex", "the host connection");
+    if (host) {
+      // The station comes up whatever the host does; an error once the host
+      // answered is told, and the next program run attaches again.
+      try {
+        host->StartQVX(true, false, frmMain, frmSplash);
+      } catch (const std::exception& e) {
+        c.WriteLog("frmMain_Initialize: Error occurred: " + std::string(e.what()), 0);
+        c.WriteLog(c.Translate("Error occurred while starting") + " " + (gHostVersion.empty() ? "Quorvex" : gHostVersion) +
+                       "." +
+                       Core::ErrorText(ErrFrom(e)) + c.Translate("Contact System Administrator") + ".",
+                   0, true);
+      }
+    } else {
+      Skipped("frmMain_Initialize: Starting Quorvex", "the host connection");
+    }
   } else {
     gHostVersion = c.Translate("TEST");
   }

@@ -22,6 +22,8 @@ class HostLink {
   virtual ~HostLink() = default;
   // Closes a host left running by an earlier session so it can be restarted.
   virtual void RestartRunningHost(Form& statusForm) = 0;
+  // Switches to TEST mode itself when the host cannot be reached; an error
+  // once the host answers is thrown to the caller.
   virtual void StartQVX(bool showProgress, bool keepVisible, Form& mainWindow, Form& statusForm) = 0;
   // Host settings that block probe qualification (window load).
   virtual void CheckHostSettings() = 0;

@@ -99,7 +99,9 @@ TEST_F(Host, HostIsRestartedBeforeTheEleventhRun) {
 TEST_F(Host, AttachFailureSwitchesToTestMode) {
   HostSettings("Attach = OFF\r\n");
   Write();
-  const RunResult r = s.Run("expect mnuSettings visible 1\n" + Run("Align.prg"));
+  const RunResult r = s.Run("expect mnuSettings visible 1\npress mnuAbout\n"
+                            "expect frmSplash.lblStatus caption and Quorvex TEST\npress cmdOK\n" +
+                            Run("Align.prg"));
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   EXPECT_TRUE(r.Has("MESSAGE: Unable to attach Quorvex.  Interface will run in TEST mode.")) << r.transcript;
   EXPECT_TRUE(r.Has("MESSAGE: Interface is in TEST mode, Quorvex program that would have run: "));

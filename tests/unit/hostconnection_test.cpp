@@ -13,9 +13,52 @@ int CountOf(const std::string& haystack, const std::string& needle) {
   return n;
 }
 
+// The simulated host, except that its application object can be made to fail
+// a call once the host has answered.
+class FlakyApp : public HostApp {
+ public:
+  FlakyApp(std::shared_ptr<HostApp> app, const bool& fail) : app_(std::move(app)), fail_(fail) {}
+  void WaitUntilReady(int seconds) override { app_->WaitUntilReady(seconds); }
+  bool Visible() override { return app_->Visible(); }
+  void SetVisible(bool visible) override { app_->SetVisible(visible); }
+  void SetOperatorMode(bool on) override { app_->SetOperatorMode(on); }
+  std::string VersionString() override { return app_->VersionString(); }
+  std::string FullName() override { return app_->FullName(); }
+  std::string Path() override { return app_->Path(); }
+  std::shared_ptr<HostParts> PartPrograms() override {
+    if (fail_) throw AutomationError("The object invoked has disconnected from its clients");
+    return app_->PartPrograms();
+  }
+  std::shared_ptr<HostPart> ActivePartProgram() override { return app_->ActivePartProgram(); }
+  void quit() override { app_->quit(); }
+  int GetRegistryInt(const std::string& s, const std::string& k, int d) override { return app_->GetRegistryInt(s, k, d); }
+  std::string GetRegistryString(const std::string& s, const std::string& k, const std::string& d) override {
+    return app_->GetRegistryString(s, k, d);
+  }
+  void Connect(HostEvents* sink) override { app_->Connect(sink); }
+  void Disconnect(HostEvents* sink) override { app_->Disconnect(sink); }
+
+ private:
+  std::shared_ptr<HostApp> app_;
+  const bool& fail_;
+};
+
+class FlakyBackend : public HostBackend {
+ public:
+  explicit FlakyBackend(HostBackend& sim) : sim_(sim) {}
+  std::shared_ptr<HostApp> GetObject() override { return std::make_shared<FlakyApp>(sim_.GetObject(), fail); }
+  bool MainWindowExists() override { return sim_.MainWindowExists(); }
+  void CloseMainWindow() override { sim_.CloseMainWindow(); }
+  void BringToFront() override { sim_.BringToFront(); }
+  bool fail = false;
+
+ private:
+  HostBackend& sim_;
+};
+
 class HostConnectionTest : public FoundationTest {
  protected:
-  HostConnectionTest() : station(core), sim(Environment()), link(core, station, sim) {
+  HostConnectionTest() : station(core), sim(Environment()), flaky(sim), link(core, station, flaky) {
     Spit(home / "zarv.ini", "debuglevel = 9\r\nInterface = CMM1\r\nSingleZone = OFF\r\n");
     Spit(home / "host" / "simhost.ini", "Version = Quorvex 5.1\r\n");
     Program("P.prg", "UNITS INCH\r\nVARIABLE SHNKVAL\r\n*COMMENT stop here\r\nEND\r\n");
@@ -38,6 +81,7 @@ class HostConnectionTest : public FoundationTest {
 
   Station station;
   SimulatedHost sim;
+  FlakyBackend flaky;
   HostConnection link;
 };
 
@@ -110,6 +154,39 @@ TEST_F(HostConnectionTest, OfflineHostGetsItsStartupOptions) {
   tp.registry.Set("directories", "LastQVXDir", Path("host") + "/");
   ASSERT_TRUE(station.Start(home.string(), {}));
   EXPECT_EQ(Slurp(home / "host" / "AutomationStartupOptions.txt"), "/f \r\n");
+}
+
+TEST_F(HostConnectionTest, OnlyAnUnreachableHostMeansTestMode) {
+  // An error once the host has answered is reported; the station stays on the machine.
+  flaky.fail = true;
+  ASSERT_TRUE(station.Start(home.string(), {}));
+  EXPECT_EQ(station.gInterface, "CMM1");
+  ASSERT_FALSE(op.messages.empty());
+  EXPECT_EQ(op.messages.back().rfind("Error occurred while starting Quorvex 5.1.\r\nInformational Message", 0), 0u)
+      << op.messages.back();
+  op.messages.clear();
+  EXPECT_FALSE(Run("P.prg"));
+  ASSERT_EQ(op.messages.size(), 1u);
+  EXPECT_EQ(op.messages[0], "Error occurred during Quorvex 5.1 program " + Path("P.prg") +
+                                " failed.\r\nInformational Message\r\nError Number: 440\r\n"
+                                "Error Description: The object invoked has disconnected from its clients\r\n");
+  EXPECT_EQ(station.gInterface, "CMM1");
+  flaky.fail = false;
+  EXPECT_TRUE(Run("P.prg"));  // the next run attaches again
+
+  // A host that cannot be attached at all: TEST mode, and the run reports why it failed.
+  Spit(home / "host" / "simhost.ini", "Attach = OFF\r\n");
+  op.messages.clear();
+  EXPECT_FALSE(Run("P.prg"));
+  EXPECT_EQ(station.gInterface, "TEST");
+  EXPECT_EQ(station.gHostVersion, "TEST");
+  ASSERT_EQ(op.messages.size(), 2u);
+  EXPECT_EQ(op.messages[0], "Unable to attach Quorvex.  Interface will run in TEST mode.");
+  EXPECT_EQ(op.messages[1].rfind("Error occurred during TEST program " + Path("P.prg") +
+                                     " failed.\r\nInformational Message\r\nError Number: 91\r\n",
+                                 0),
+            0u)
+      << op.messages[1];
 }
 
 TEST_F(HostConnectionTest, EventsAreConnectedOnceWhateverTheRuns) {
