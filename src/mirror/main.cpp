@@ -5,10 +5,13 @@
 // No window, no messages: a missing or unreachable SOURCE ends it at once; any
 // later failure is passed over and the next file is copied.
 //
-// Each file is copied to a temporary name in its destination directory and
-// then renamed over the old file, so a failed copy leaves the previous file in
-// place. A destination file that is read-only is left alone. Copies always
-// overwrite: there is no date comparison, and nothing else is ever deleted.
+// Each file is copied to a short temporary name in its destination directory
+// (".mirror-<pid>-<n>.tmp", so any file name that fits the directory fits)
+// and then renamed over the old file, so a failed copy leaves the previous file
+// in place. A destination file that is read-only is left alone. Copies always
+// overwrite: there is no date comparison. The only other files ever deleted
+// are temporary files of this tool that an interrupted run left behind: those
+// whose process is no longer a running mirror.
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +19,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -40,11 +44,46 @@ bool ReadOnly(const fs::path& file) {
   return (st.permissions() & fs::perms::owner_write) == fs::perms::none;
 }
 
+// The process id in a temporary file name of this tool (".mirror-<pid>-....tmp"), or 0.
+pid_t TemporaryOwner(const std::string& name) {
+  static const std::string prefix = ".mirror-", suffix = ".tmp";
+  if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+      name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+    return 0;
+  size_t end = prefix.size();
+  while (end < name.size() && std::isdigit(static_cast<unsigned char>(name[end]))) ++end;
+  if (end == prefix.size() || end > prefix.size() + 9 || name[end] != '-') return 0;
+  return static_cast<pid_t>(std::stol(name.substr(prefix.size(), end - prefix.size())));
+}
+
+// Whether the process is a running mirror (a process id reused by another
+// program does not count).
+bool RunningMirror(pid_t pid) {
+  std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+  std::string name;
+  if (!comm || !std::getline(comm, name)) return false;
+  return name.compare(0, 6, "mirror") == 0;
+}
+
+// Removes what interrupted runs of this tool left in a destination directory.
+void RemoveStaleTemporaries(const fs::path& destinationDir) {
+  std::error_code ec;
+  std::vector<fs::path> stale;
+  for (fs::directory_iterator it(destinationDir, ec), end; !ec && it != end; it.increment(ec)) {
+    const pid_t owner = TemporaryOwner(it->path().filename().string());
+    std::error_code fileError;
+    if (owner > 0 && owner != getpid() && it->is_regular_file(fileError) && !RunningMirror(owner))
+      stale.push_back(it->path());
+  }
+  for (const auto& file : stale) fs::remove(file, ec);
+}
+
 void CopyOne(const fs::path& source, const fs::path& destinationDir) {
+  static unsigned long copies = 0;
   const fs::path target = destinationDir / source.filename();
   if (ReadOnly(target)) return;
   const fs::path temporary =
-      destinationDir / (".mirror-" + std::to_string(getpid()) + "-" + source.filename().string() + ".tmp");
+      destinationDir / (".mirror-" + std::to_string(getpid()) + "-" + std::to_string(++copies) + ".tmp");
   std::error_code ec;
   fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, ec);
   if (!ec) fs::rename(temporary, target, ec);
@@ -55,6 +94,7 @@ void CopyOne(const fs::path& source, const fs::path& destinationDir) {
 void CopyLevel(const fs::path& source, const fs::path& destination) {
   std::error_code ec;
   fs::create_directories(destination, ec);
+  RemoveStaleTemporaries(destination);
   std::vector<fs::path> files;
   for (fs::directory_iterator it(source, ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code fileError;

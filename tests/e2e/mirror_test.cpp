@@ -1,5 +1,6 @@
 // The mirror tool, run as its own program.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -105,6 +106,45 @@ TEST_F(Mirror, AFailedReplacementLeavesNoTemporaryFile) {
   EXPECT_EQ(Get(destination / "a.nom" / "keep"), "a directory where the file should go");
   EXPECT_EQ(Get(destination / "b.tol"), "tol");  // the next file is still copied
   EXPECT_EQ(Listing(destination), (std::set<std::string>{"a.nom", "a.nom/keep", "b.tol"}));
+}
+
+TEST_F(Mirror, CopiesNamesUpToTheFileNameLimit) {
+  const std::string longest = std::string(251, 'n') + ".nom";  // 255 bytes
+  Put(source / longest, "long");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Get(destination / longest), "long");
+  EXPECT_EQ(Listing(destination).size(), 1u);
+}
+
+TEST_F(Mirror, RemovesOnlyTheTemporaryFilesNoRunningMirrorOwns) {
+  // A process that has ended, and one that runs under the name mirror.
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  fs::copy_file("/bin/sleep", root / "mirror");
+  const pid_t running = fork();
+  if (running == 0) {
+    execl((root / "mirror").c_str(), "mirror", "30", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::string comm;
+  for (int tries = 0; comm != "mirror\n" && tries < 10000; ++tries, usleep(1000))
+    comm = Get("/proc/" + std::to_string(running) + "/comm");
+  ASSERT_EQ(comm, "mirror\n");
+  const std::string g = std::to_string(gone), r = std::to_string(running), self = std::to_string(getpid());
+  const std::vector<std::string> stale = {".mirror-" + g + "-a.nom.tmp", ".mirror-" + g + "-7.tmp",
+                                          ".mirror-" + self + "-2.tmp", "sub/.mirror-" + g + "-1.tmp"};
+  const std::vector<std::string> kept = {".mirror-" + r + "-1.tmp", ".mirror-x-1.tmp", "mirror-" + g + "-1.tmp",
+                                         "notes.tmp", "sub/.mirror-" + r + "-5.tmp"};
+  for (const auto& name : stale) Put(destination / name, "left over");
+  for (const auto& name : kept) Put(destination / name, "someone's");
+  Put(source / "sub" / "s.nom", "nom");
+  EXPECT_EQ(Run(), 0);
+  kill(running, SIGKILL);
+  waitpid(running, nullptr, 0);
+  for (const auto& name : stale) EXPECT_FALSE(fs::exists(destination / name)) << name;
+  for (const auto& name : kept) EXPECT_TRUE(fs::exists(destination / name)) << name;
+  EXPECT_EQ(Get(destination / "sub" / "s.nom"), "nom");
 }
 
 TEST_F(Mirror, AMissingSourceEndsAtOnce) {
