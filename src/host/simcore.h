@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -42,6 +43,10 @@ struct SimSettings {
   double noise = 0.0005;       // form noise amplitude, units of the nominal
   int pointsPerSide = 24;
   int commandTime = 10;        // virtual ms every program command takes
+  // How the host delivers its events (simevents.cpp).
+  bool lateEndEvent = false;          // OnEndExecution on the clock's next tick after EXECUTE has returned
+  bool countConnections = false;      // every Connect is a connection of its own, as with COM's Advise
+  bool rethrowHandlerErrors = false;  // a failing sink fails the host call that delivered the event
 
   // `install` ends with the separator.
   static SimSettings Load(const std::string& install, const std::string& bladesDir);
@@ -70,7 +75,7 @@ class SimCommand;
 class SimQualSettings;
 
 // ---------------------------------------------------------------------------
-class SimSession {
+class SimSession : public std::enable_shared_from_this<SimSession> {
  public:
   enum class State { Running, Quitting, Ended };
 
@@ -92,21 +97,19 @@ class SimSession {
   void Finish();
   void WriteMarker();
 
+  // Event delivery (simevents.cpp).
   bool IsConnected(HostEvents* sink) const;
-  // Delivers an event to every connected sink in connection order; a sink that
-  // throws is skipped. Sinks connected or disconnected by a sink take effect at once.
-  template <class F>
-  void Fire(F&& deliver) {
-    const std::vector<HostEvents*> copy = sinks;
-    for (HostEvents* sink : copy) {
-      if (!IsConnected(sink)) continue;
-      try {
-        deliver(*sink);
-      } catch (...) {
-        // The host never lets a client's event handler fail it.
-      }
-    }
-  }
+  void Connect(HostEvents* sink);
+  void Disconnect(HostEvents* sink);
+  // Delivers an event to every connection in connection order. A sink that
+  // throws is journaled and recorded, and the others still get the event; with
+  // RethrowHandlerErrors the call then fails with AutomationError (never for a
+  // late delivery, which no host call is waiting for). Sinks connected or
+  // disconnected by a sink take effect at once.
+  void Fire(const std::string& event, const std::function<void(HostEvents&)>& deliver, bool late = false);
+  // The end of a run: OnEndExecution now, or with LateEndEvent on the clock's
+  // next tick.
+  void EndRun(const std::shared_ptr<SimPart>& program, int type);
 
   const SimHostEnvironment env;
   const std::string install;  // ends with the separator
@@ -122,6 +125,13 @@ class SimSession {
   std::map<std::string, std::shared_ptr<SimQualSettings>> qualification;  // by upper-cased probe name
   std::shared_ptr<SimApp> app;
   std::shared_ptr<SimParts> parts;
+  // "<event>: <what the sink threw>", shared with the SimulatedHost.
+  std::shared_ptr<std::vector<std::string>> handlerErrors = std::make_shared<std::vector<std::string>>();
+
+ private:
+  void DeliverLateEnds();
+  std::unique_ptr<TimerHandle> lateTimer_;
+  std::vector<std::pair<std::shared_ptr<SimPart>, int>> lateEnds_;  // program and termination type
 };
 
 // The session behind an object, or AutomationError(kSimHostGone).

@@ -93,6 +93,10 @@ SimSettings SimSettings::Load(const std::string& install, const std::string& bla
   if (has("NOISE")) s.noise = std::fabs(NumberOr(keys["NOISE"], s.noise));
   if (has("POINTSPERSIDE")) s.pointsPerSide = std::clamp(IntOr(keys["POINTSPERSIDE"], s.pointsPerSide), 12, 999);
   if (has("COMMANDTIME")) s.commandTime = std::max(0, IntOr(keys["COMMANDTIME"], s.commandTime));
+  if (has("LATEENDEVENT")) s.lateEndEvent = OnOff(keys["LATEENDEVENT"], s.lateEndEvent);
+  if (has("COUNTCONNECTIONS")) s.countConnections = OnOff(keys["COUNTCONNECTIONS"], s.countConnections);
+  if (has("RETHROWHANDLERERRORS"))
+    s.rethrowHandlerErrors = OnOff(keys["RETHROWHANDLERERRORS"], s.rethrowHandlerErrors);
   return s;
 }
 
@@ -238,10 +242,6 @@ void SimSession::WriteMarker() {
   WriteLines(MarkerFile(), {std::to_string(static_cast<long long>(getpid())), settings.version});
 }
 
-bool SimSession::IsConnected(HostEvents* sink) const {
-  return std::find(sinks.begin(), sinks.end(), sink) != sinks.end();
-}
-
 std::shared_ptr<SimSession> SimLive(const std::weak_ptr<SimSession>& session) {
   auto s = session.lock();
   if (!s) throw AutomationError(kSimHostGone);
@@ -309,15 +309,12 @@ std::string SimApp::GetRegistryString(const std::string& section, const std::str
   return defaultValue;
 }
 
-void SimApp::Connect(HostEvents* sink) {
-  auto s = SimLive(session_);
-  if (sink && !s->IsConnected(sink)) s->sinks.push_back(sink);
-}
+void SimApp::Connect(HostEvents* sink) { SimLive(session_)->Connect(sink); }
 
 void SimApp::Disconnect(HostEvents* sink) {
   auto s = session_.lock();
   if (!s || s->state == SimSession::State::Ended) return;  // nothing is connected to a host that has gone
-  s->sinks.erase(std::remove(s->sinks.begin(), s->sinks.end(), sink), s->sinks.end());
+  s->Disconnect(sink);
 }
 
 // --- Part program collection -------------------------------------------------
@@ -331,9 +328,9 @@ void SimParts::CloseAll() {
   const auto programs = s->programs;
   s->programs.clear();
   s->active.reset();
+  for (const auto& program : programs) program->closed = true;
   for (const auto& program : programs) {
-    program->closed = true;
-    s->Fire([&](HostEvents& e) { e.OnClosePartProgram(program.get()); });
+    s->Fire("OnClosePartProgram", [&](HostEvents& e) { e.OnClosePartProgram(program.get()); });
   }
 }
 
@@ -354,7 +351,7 @@ std::shared_ptr<HostPart> SimParts::Open(const std::string& file, const std::str
   s->Journal("OPEN " + path + (Trim(machine).empty() ? "" : " ON " + Trim(machine)));
   s->programs.push_back(program);
   s->active = program;
-  s->Fire([&](HostEvents& e) { e.OnOpenPartProgram(program.get()); });
+  s->Fire("OnOpenPartProgram", [&](HostEvents& e) { e.OnOpenPartProgram(program.get()); });
   return program;
 }
 
@@ -370,7 +367,7 @@ std::shared_ptr<HostPart> SimParts::Add(const std::string& name, int number, con
   s->Journal("ADD " + n);
   s->programs.push_back(program);
   s->active = program;
-  s->Fire([&](HostEvents& e) { e.OnOpenPartProgram(program.get()); });
+  s->Fire("OnOpenPartProgram", [&](HostEvents& e) { e.OnOpenPartProgram(program.get()); });
   return program;
 }
 
@@ -396,6 +393,7 @@ void SimulatedHost::StartNew() {
   session_ = std::make_shared<SimSession>(env_, install, std::move(settings));
   session_->app = std::make_shared<SimApp>(session_);
   session_->parts = std::make_shared<SimParts>(session_);
+  session_->handlerErrors = handlerErrors_;
   session_->readyAt = session_->Now() + std::chrono::milliseconds(session_->settings.startDelay);
   session_->WriteMarker();
   session_->Journal("START " + session_->settings.version);
@@ -409,6 +407,7 @@ void SimulatedHost::Adopt(const std::string& reason) {
   session_ = std::make_shared<SimSession>(env_, install, std::move(settings));
   session_->app = std::make_shared<SimApp>(session_);
   session_->parts = std::make_shared<SimParts>(session_);
+  session_->handlerErrors = handlerErrors_;
   session_->WriteMarker();
   session_->Journal("ATTACH running host" + (previous.empty() ? "" : " (left by process " + previous + ")") +
                     (reason.empty() ? "" : " for " + reason));

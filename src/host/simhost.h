@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/automation.h"
 #include "platform/platform.h"
@@ -57,6 +58,10 @@ class SimulatedHost : public HostBackend {
   std::string JournalFile() const;
   std::string MarkerFile() const;
 
+  // What the station's event handlers threw, "<event>: <text>", oldest first,
+  // over every host this object has run (journaled as well).
+  const std::vector<std::string>& HandlerErrors() const { return *handlerErrors_; }
+
  private:
   // Ends the current session once its quit delay has passed.
   void Reap();
@@ -66,6 +71,7 @@ class SimulatedHost : public HostBackend {
 
   SimHostEnvironment env_;
   std::shared_ptr<SimSession> session_;  // the host this object runs, if any
+  std::shared_ptr<std::vector<std::string>> handlerErrors_ = std::make_shared<std::vector<std::string>>();
 };
 
 }  // namespace zarvane

@@ -244,7 +244,7 @@ void SimPart::EXECUTE() {
   if (s->executing) throw AutomationError("A part program is already executing");
   RunGuard guard(*s, this);
   s->Journal("EXECUTE " + FileNameFromPath(fullName_));
-  s->Fire([&](HostEvents& e) { e.OnStartExecution(this); });
+  s->Fire("OnStartExecution", [&](HostEvents& e) { e.OnStartExecution(this); });
 
   SimRunRecord run;
   int type = 1;
@@ -265,12 +265,12 @@ void SimPart::EXECUTE() {
       type = 2;
       break;
     }
-    s->Fire([&](HostEvents& e) { e.OnObjectAboutToExecute(this, command.get()); });
+    s->Fire("OnObjectAboutToExecute", [&](HostEvents& e) { e.OnObjectAboutToExecute(this, command.get()); });
     if (s->settings.commandTime > 0) s->clock().Wait(s->settings.commandTime);
     s->RequireAlive();
     const std::optional<int> end = Perform(*s, *command, run);
     ++run.commands;
-    s->Fire([&](HostEvents& e) { e.OnObjectExecuted(this, command.get()); });
+    s->Fire("OnObjectExecuted", [&](HostEvents& e) { e.OnObjectExecuted(this, command.get()); });
     if (end) {
       type = *end;
       break;
@@ -278,7 +278,7 @@ void SimPart::EXECUTE() {
   }
   s->RequireAlive();
   s->Journal("END " + std::to_string(type));
-  s->Fire([&](HostEvents& e) { e.OnEndExecution(this, type); });
+  s->EndRun(shared_from_this(), type);
 }
 
 std::optional<int> SimPart::Perform(SimSession& s, SimCommand& command, SimRunRecord& run) {
@@ -320,7 +320,7 @@ std::optional<int> SimPart::Perform(SimSession& s, SimCommand& command, SimRunRe
       return std::nullopt;
     }
     case SimOp::Status:
-      s.Fire([&](HostEvents& e) { e.OnUpdateStatusMessage(line.argument); });
+      s.Fire("OnUpdateStatusMessage", [&](HostEvents& e) { e.OnUpdateStatusMessage(line.argument); });
       return std::nullopt;
     case SimOp::Align:
       s.Journal("ALIGN" + (line.argument.empty() ? "" : " " + line.argument));
@@ -338,7 +338,7 @@ std::optional<int> SimPart::Perform(SimSession& s, SimCommand& command, SimRunRe
       }
       insertionPoint = inserted;
       s.Journal("INSERT " + line.argument);
-      s.Fire([&](HostEvents& e) { e.OnAddObject(this, inserted.get()); });
+      s.Fire("OnAddObject", [&](HostEvents& e) { e.OnAddObject(this, inserted.get()); });
       return std::nullopt;
     }
   }

@@ -315,6 +315,61 @@ TEST_F(SimHostExecution, AThrowingSinkIsIgnoredAndTheOthersStillHearEverything) 
                                                   "done STATUS hello", "about CANCEL", "done CANCEL", "end 2"}));
 }
 
+TEST_F(SimHostExecution, CountedConnectionsHearEveryEventOncePerConnection) {
+  Ini({"CountConnections = ON"});
+  app = host->GetObject();  // settings read afresh
+  app->Connect(&rec);       // a second connection
+  auto part = Open({"STATUS hello"});
+  part->EXECUTE();
+  EXPECT_EQ(rec.Count("status hello"), 2);
+  EXPECT_EQ(rec.Count("end 1"), 2);
+  app->Disconnect(&rec);  // one connection ends, one is left
+  part->EXECUTE();
+  EXPECT_EQ(rec.Count("end 1"), 3);
+  app->Disconnect(&rec);
+  part->EXECUTE();
+  EXPECT_EQ(rec.Count("end 1"), 3);
+}
+
+TEST_F(SimHostExecution, ALateEndComesOnceOnTheClocksNextTurn) {
+  Ini({"LateEndEvent = ON"});
+  app = host->GetObject();
+  Open({"CANCEL"})->EXECUTE();
+  EXPECT_EQ(rec.events.back(), "done CANCEL");
+  clock.ProcessEvents();
+  EXPECT_EQ(rec.events.back(), "end 2");
+  clock.Advance(1000);
+  EXPECT_EQ(rec.Count("end 2"), 1);
+  EXPECT_TRUE(Journaled("EVENT OnEndExecution 2 delivered after EXECUTE returned"));
+}
+
+TEST_F(SimHostExecution, WhatASinkThrowsIsJournaledAndCanFailTheCall) {
+  ThrowingSink bad;
+  app->Disconnect(&rec);
+  app->Connect(&bad);
+  app->Connect(&rec);
+  auto part = Open({"COMMENT a"});
+  part->EXECUTE();
+  EXPECT_EQ(rec.events.back(), "end 1");
+  EXPECT_EQ(host->HandlerErrors(),
+            (std::vector<std::string>{"OnStartExecution: sink failed", "OnObjectAboutToExecute: sink failed",
+                                      "OnObjectExecuted: an exception that is not a standard exception",
+                                      "OnEndExecution: an exception that is not a standard exception"}));
+  EXPECT_TRUE(Journaled("EVENT OnObjectAboutToExecute handler failed: sink failed"));
+
+  Ini({"RethrowHandlerErrors = ON"});
+  app = host->GetObject();
+  rec.events.clear();
+  try {
+    part->EXECUTE();
+    FAIL() << "the failing sink did not fail EXECUTE";
+  } catch (const AutomationError& e) {
+    EXPECT_STREQ(e.what(), "OnStartExecution handler failed: sink failed");
+  }
+  EXPECT_EQ(rec.events, (std::vector<std::string>{"start run.prg"}));  // the sink after the failing one heard it
+  EXPECT_EQ(host->HandlerErrors().size(), 5u);
+}
+
 TEST_F(SimHostExecution, InsertAddsACommandAndTellsTheSinks) {
   auto part = Open({"COMMENT a", "INSERT BAD FEATURE", "COMMENT c"});
   part->EXECUTE();
