@@ -47,6 +47,10 @@ struct SimSettings {
   bool lateEndEvent = false;          // OnEndExecution on the clock's next tick after EXECUTE has returned
   bool countConnections = false;      // every Connect is a connection of its own, as with COM's Advise
   bool rethrowHandlerErrors = false;  // a failing sink fails the host call that delivered the event
+  // The operator at the host (simrun.cpp).
+  bool pauseAtBreakpoints = false;  // Breakpoints = PAUSE: a run waits at a breakpoint instead of ending
+  int pauseLimit = 300000;          // ms a pause lasts before the simulated operator cancels
+  int cancelAfter = 0;              // ms into every run the simulated operator cancels it; 0 never
 
   // `install` ends with the separator.
   static SimSettings Load(const std::string& install, const std::string& bladesDir);
@@ -122,6 +126,10 @@ class SimSession : public std::enable_shared_from_this<SimSession> {
   std::vector<std::shared_ptr<SimPart>> programs;  // open programs, in opening order
   std::shared_ptr<SimPart> active;
   SimPart* executing = nullptr;
+  // What the operator asked for through SimulatedHost, taken by the running program.
+  enum class Request { None, Resume, Cancel };
+  Request request = Request::None;
+  bool paused = false;  // the running program waits at a breakpoint
   std::map<std::string, std::shared_ptr<SimQualSettings>> qualification;  // by upper-cased probe name
   std::shared_ptr<SimApp> app;
   std::shared_ptr<SimParts> parts;
@@ -229,8 +237,10 @@ class SimCommands : public HostCommands {
   std::weak_ptr<SimPart> program_;
 };
 
-// What one run has done so far, for REPORT.
+// What one run has done so far.
 struct SimRunRecord {
+  std::chrono::system_clock::time_point started;
+  bool halted = false;  // the operator cancelled the command that was running
   int commands = 0;
   std::vector<std::string> measured;  // one line per measured section
   std::string bladeFile;              // blade.rtf, when MEASURE_BLADE ran
@@ -263,6 +273,11 @@ class SimPart : public HostPart, public std::enable_shared_from_this<SimPart> {
  private:
   // Runs one command; an END or CANCEL gives the run's termination type.
   std::optional<int> Perform(SimSession& s, SimCommand& command, SimRunRecord& run);
+  // WAIT: the time passes in slices, and the operator may cancel meanwhile.
+  void Wait(SimSession& s, int ms, SimRunRecord& run);
+  // Waits at a breakpoint for the operator; nullopt when the run goes on,
+  // otherwise the run's termination type.
+  std::optional<int> Pause(SimSession& s, const SimLine& line, SimRunRecord& run);
 
   std::weak_ptr<SimSession> session_;
   std::string fullName_;

@@ -95,6 +95,12 @@ SimSettings SimSettings::Load(const std::string& install, const std::string& bla
   if (has("COMMANDTIME")) s.commandTime = std::max(0, IntOr(keys["COMMANDTIME"], s.commandTime));
   if (has("LATEENDEVENT")) s.lateEndEvent = OnOff(keys["LATEENDEVENT"], s.lateEndEvent);
   if (has("COUNTCONNECTIONS")) s.countConnections = OnOff(keys["COUNTCONNECTIONS"], s.countConnections);
+  if (has("BREAKPOINTS")) {
+    const std::string v = UCase(keys["BREAKPOINTS"]);
+    if (v == "PAUSE" || v == "CANCEL") s.pauseAtBreakpoints = v == "PAUSE";
+  }
+  if (has("PAUSELIMIT")) s.pauseLimit = std::max(0, IntOr(keys["PAUSELIMIT"], s.pauseLimit));
+  if (has("CANCELAFTER")) s.cancelAfter = std::max(0, IntOr(keys["CANCELAFTER"], s.cancelAfter));
   if (has("RETHROWHANDLERERRORS"))
     s.rethrowHandlerErrors = OnOff(keys["RETHROWHANDLERERRORS"], s.rethrowHandlerErrors);
   return s;
@@ -382,6 +388,21 @@ SimulatedHost::~SimulatedHost() = default;
 std::string SimulatedHost::InstallDir() const { return WithSlash(env_.installDir ? env_.installDir() : ""); }
 std::string SimulatedHost::JournalFile() const { return InstallDir() + "journal.txt"; }
 std::string SimulatedHost::MarkerFile() const { return InstallDir() + "running.lock"; }
+std::string SimulatedHost::OperatorFile() const { return InstallDir() + "operator.txt"; }
+
+bool SimulatedHost::ResumeRun() {
+  Reap();
+  if (!session_ || !session_->paused) return false;
+  session_->request = SimSession::Request::Resume;
+  return true;
+}
+
+bool SimulatedHost::CancelRun() {
+  Reap();
+  if (!session_ || !session_->executing) return false;
+  session_->request = SimSession::Request::Cancel;
+  return true;
+}
 
 void SimulatedHost::Reap() {
   if (session_ && !session_->Poll()) session_.reset();

@@ -58,6 +58,13 @@ class SimulatedHost : public HostBackend {
   std::string JournalFile() const;
   std::string MarkerFile() const;
 
+  // The operator at the host: resumes a run paused at a breakpoint, or cancels
+  // the running program (it ends at once with termination type 2). False when
+  // there is no such run. <install>/operator.txt does the same from outside.
+  bool ResumeRun();
+  bool CancelRun();
+  std::string OperatorFile() const;
+
   // What the station's event handlers threw, "<event>: <text>", oldest first,
   // over every host this object has run (journaled as well).
   const std::vector<std::string>& HandlerErrors() const { return *handlerErrors_; }

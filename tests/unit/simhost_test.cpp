@@ -264,6 +264,67 @@ TEST_F(SimHostExecution, ABreakpointCancelsTheRunUntilBreakpointsAreCleared) {
   EXPECT_TRUE(Journaled("CLEARBREAKPOINTS"));
 }
 
+TEST_F(SimHostExecution, APausedRunGoesOnWhenResumedOrEndsWhenTheOperatorFileCancels) {
+  Ini({"Breakpoints = PAUSE"});
+  app = host->GetObject();
+  auto part = Open({"COMMENT a", "*COMMENT b", "COMMENT c"});
+  EXPECT_FALSE(host->ResumeRun());  // nothing is paused
+  bool resumed = false;
+  std::unique_ptr<TimerHandle> operatorAtHost = clock.CreateTimer([&] {
+    resumed = host->ResumeRun();
+    operatorAtHost->SetEnabled(false);
+  });
+  operatorAtHost->SetInterval(2000);
+  const auto before = clock.ElapsedMs();
+  part->EXECUTE();
+  EXPECT_TRUE(resumed);
+  EXPECT_GE(clock.ElapsedMs() - before, 2000);
+  EXPECT_EQ(rec.events, (std::vector<std::string>{"start run.prg", "about COMMENT a", "done COMMENT a",
+                                                  "about COMMENT b", "done COMMENT b", "about COMMENT c",
+                                                  "done COMMENT c", "end 1"}));
+  EXPECT_TRUE(Journaled("PAUSED at breakpoint line 2"));
+  EXPECT_TRUE(Journaled("RESUMED at line 2"));
+
+  rec.events.clear();
+  operatorAtHost = clock.CreateTimer([&] { WriteLines(install + "/operator.txt", {"", "cancel please"}); });
+  operatorAtHost->SetInterval(500);
+  part->EXECUTE();
+  EXPECT_EQ(rec.events, (std::vector<std::string>{"start run.prg", "about COMMENT a", "done COMMENT a", "end 2"}));
+  EXPECT_TRUE(Journaled("OPERATOR CANCEL (operator.txt)"));
+  EXPECT_FALSE(IsRegularFile(install + "/operator.txt"));
+}
+
+TEST_F(SimHostExecution, APauseNobodyEndsIsCancelledAfterThePauseLimit) {
+  Ini({"Breakpoints = PAUSE", "PauseLimit = 5000"});
+  app = host->GetObject();
+  const auto before = clock.ElapsedMs();
+  Open({"*COMMENT b", "COMMENT c"})->EXECUTE();
+  EXPECT_EQ(clock.ElapsedMs() - before, 5000);
+  EXPECT_EQ(rec.events, (std::vector<std::string>{"start run.prg", "end 2"}));
+  EXPECT_TRUE(Journaled("PAUSE at line 1 not ended within 5000 ms (PauseLimit): the operator cancels"));
+}
+
+TEST_F(SimHostExecution, TheOperatorCancelsDuringALongWaitAndTheRunEndsAtOnce) {
+  auto part = Open({"WAIT 100000", "COMMENT after"});
+  std::unique_ptr<TimerHandle> operatorAtHost = clock.CreateTimer([&] { host->CancelRun(); });
+  operatorAtHost->SetInterval(300);
+  auto before = clock.ElapsedMs();
+  part->EXECUTE();
+  operatorAtHost.reset();
+  EXPECT_LE(clock.ElapsedMs() - before, 400);  // the host looks for the operator every 100 ms
+  EXPECT_EQ(rec.events, (std::vector<std::string>{"start run.prg", "about WAIT 100000", "end 2"}));
+  EXPECT_FALSE(host->CancelRun());  // nothing runs
+
+  Ini({"CancelAfter = 1500"});
+  app = host->GetObject();
+  rec.events.clear();
+  before = clock.ElapsedMs();
+  part->EXECUTE();
+  EXPECT_EQ(clock.ElapsedMs() - before, 1500);
+  EXPECT_EQ(rec.events, (std::vector<std::string>{"start run.prg", "about WAIT 100000", "end 2"}));
+  EXPECT_TRUE(Journaled("OPERATOR CANCEL after 1500 ms (CancelAfter)"));
+}
+
 TEST_F(SimHostExecution, ErrorRaisesAnAutomationErrorWithoutAnEndEvent) {
   auto part = Open({"COMMENT a", "ERROR Probe crashed into fixture", "COMMENT b"});
   try {
