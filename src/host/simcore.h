@@ -51,6 +51,7 @@ struct SimSettings {
   bool pauseAtBreakpoints = false;  // Breakpoints = PAUSE: a run waits at a breakpoint instead of ending
   int pauseLimit = 300000;          // ms a pause lasts before the simulated operator cancels
   int cancelAfter = 0;              // ms into every run the simulated operator cancels it; 0 never
+  bool variedReports = false;       // ReportShape = VARIED (simreport.cpp)
 
   // `install` ends with the separator.
   static SimSettings Load(const std::string& install, const std::string& bladesDir);
@@ -307,6 +308,19 @@ std::optional<std::vector<SimNominalSection>> SimReadNominal(const std::string& 
 // MEASURE_BLADE: blade.txt against the virtual part, written to blade.rtf.
 // Throws AutomationError when it cannot measure.
 void SimMeasureBlade(SimSession& s, SimPart& program, SimRunRecord& run);
+
+// One measured point: position, normal and deviation from the nominal.
+struct SimMeasuredPoint {
+  double x = 0, y = 0, z = 0, i = 0, j = 0, k = 0, deviation = 0;
+};
+using SimMeasuredSide = std::vector<SimMeasuredPoint>;
+
+// The host's reports (simreport.cpp). blade.rtf's text: the header lines, then
+// one block per measured side under the marker word; `varied` writes the
+// blocks in every shape the station's reader must take or skip.
+std::vector<std::string> SimBladeReportLines(const std::vector<std::string>& header,
+                                             const std::vector<SimMeasuredSide>& sides, const std::string& marker,
+                                             bool varied);
 // REPORT: QUORVX.RTF and QUORVX.TXT in the station's home.
 void SimWriteReports(SimSession& s, SimPart& program, const SimRunRecord& run);
 
