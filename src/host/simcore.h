@@ -52,6 +52,7 @@ struct SimSettings {
   int pauseLimit = 300000;          // ms a pause lasts before the simulated operator cancels
   int cancelAfter = 0;              // ms into every run the simulated operator cancels it; 0 never
   bool variedReports = false;       // ReportShape = VARIED (simreport.cpp)
+  bool strictNames = false;         // refuse the names a Windows host refuses (simprogram.cpp)
 
   // `install` ends with the separator.
   static SimSettings Load(const std::string& install, const std::string& bladesDir);
@@ -206,6 +207,16 @@ struct SimProgramText {
 };
 
 SimProgramText SimParseProgram(const std::vector<std::string>& fileLines);
+
+// With StrictNames, why the host refuses a name; empty when it takes it. A
+// program file: a path Windows cannot take (< > " | ? * or control
+// characters, kSimPathLimit characters or more) or no ".prg" extension. A part
+// name: "-", blanks at the ends, characters outside printable ASCII, more than
+// kSimNameLimit characters; a serial number the same but for "-".
+inline constexpr size_t kSimPathLimit = 260;
+inline constexpr size_t kSimNameLimit = 64;
+std::string SimProgramFileFault(const std::string& file);
+std::string SimNameFault(const std::string& name, bool partName);
 
 class SimCommand : public HostCommand {
  public:

@@ -105,6 +105,7 @@ SimSettings SimSettings::Load(const std::string& install, const std::string& bla
     const std::string v = UCase(keys["REPORTSHAPE"]);
     if (v == "VARIED" || v == "PLAIN") s.variedReports = v == "VARIED";
   }
+  if (has("STRICTNAMES")) s.strictNames = OnOff(keys["STRICTNAMES"], s.strictNames);
   if (has("RETHROWHANDLERERRORS"))
     s.rethrowHandlerErrors = OnOff(keys["RETHROWHANDLERERRORS"], s.rethrowHandlerErrors);
   return s;
@@ -351,6 +352,15 @@ std::shared_ptr<HostPart> SimParts::Open(const std::string& file, const std::str
     s->Journal("OPEN FAILED " + file + ": " + reason);
     return nullptr;
   };
+  if (s->settings.strictNames) {
+    // A real host fails the call for a name it cannot take.
+    std::string fault = SimProgramFileFault(file);
+    if (fault.empty() && !IsRegularFile(path)) fault = "the file does not exist";
+    if (!fault.empty()) {
+      s->Journal("OPEN REFUSED " + file + ": " + fault);
+      throw AutomationError("The part program " + file + " cannot be opened: " + fault);
+    }
+  }
   if (Trim(file).empty()) return fail("no file name");
   if (!IsRegularFile(path)) return fail("the file does not exist");
   auto lines = ReadLines(path);

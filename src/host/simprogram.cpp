@@ -1,6 +1,7 @@
 // The simulated host's part programs: the program language, the command list
 // and the program's properties. Running a program is in simrun.cpp.
 #include <algorithm>
+#include <string_view>
 
 #include "foundation/paths.h"
 #include "foundation/text.h"
@@ -98,6 +99,28 @@ SimProgramText SimParseProgram(const std::vector<std::string>& fileLines) {
   return program;
 }
 
+// --- Names -------------------------------------------------------------------
+
+std::string SimProgramFileFault(const std::string& file) {
+  if (Trim(file).empty()) return "no file name";
+  for (unsigned char c : file)
+    if (c < 32 || std::string_view("<>\"|?*").find(static_cast<char>(c)) != std::string_view::npos)
+      return "the name holds a character Windows does not allow";
+  if (file.size() >= kSimPathLimit)
+    return "the path is longer than Windows allows (" + std::to_string(kSimPathLimit - 1) + " characters)";
+  if (!IEquals(Extension(FileNameFromPath(file)), "prg")) return "not a part program (.prg)";
+  return {};
+}
+
+std::string SimNameFault(const std::string& name, bool partName) {
+  if (partName && name.find('-') != std::string::npos) return "a part name cannot hold \"-\"";
+  if (!name.empty() && (name.front() == ' ' || name.back() == ' ')) return "blanks at the ends";
+  for (unsigned char c : name)
+    if (c < 32 || c > 126) return "characters outside printable ASCII";
+  if (name.size() > kSimNameLimit) return "longer than " + std::to_string(kSimNameLimit) + " characters";
+  return {};
+}
+
 // --- Commands ----------------------------------------------------------------
 
 bool SimCommand::IsFlowControl() {
@@ -177,8 +200,23 @@ std::string SimPart::PartName() {
   return partName_;
 }
 
+namespace {
+
+void RefuseName(SimSession& s, const std::string& what, const std::string& name, bool partName) {
+  if (!s.settings.strictNames) return;
+  const std::string fault = SimNameFault(name, partName);
+  if (fault.empty()) return;
+  s.Journal(what + " REFUSED " + name + ": " + fault);
+  throw AutomationError("Invalid " + std::string(partName ? "part name" : "serial number") + " \"" + name +
+                        "\": " + fault);
+}
+
+}  // namespace
+
 void SimPart::SetPartName(const std::string& name) {
-  SimLive(session_)->Journal("PARTNAME " + name);
+  auto s = SimLive(session_);
+  RefuseName(*s, "PARTNAME", name, true);
+  s->Journal("PARTNAME " + name);
   partName_ = name;
 }
 
@@ -188,7 +226,9 @@ std::string SimPart::SerialNumber() {
 }
 
 void SimPart::SetSerialNumber(const std::string& serial) {
-  SimLive(session_)->Journal("SERIAL " + serial);
+  auto s = SimLive(session_);
+  RefuseName(*s, "SERIAL", serial, false);
+  s->Journal("SERIAL " + serial);
   serial_ = serial;
 }
 

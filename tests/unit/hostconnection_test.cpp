@@ -58,6 +58,18 @@ TEST_F(HostConnectionTest, AnEmptyPartNameLeavesTheProgramAlone) {
   EXPECT_EQ(Journal().find("SERIAL"), std::string::npos);
 }
 
+TEST_F(HostConnectionTest, AHostThatRefusesThePartNameStillRunsTheProgram) {
+  Spit(home / "host" / "simhost.ini", "StrictNames = ON\r\n");
+  ASSERT_TRUE(station.Start(home.string(), {}));
+  link.currentSerialNumber = [] { return std::string("SN-7"); };
+  EXPECT_TRUE(Run("P.prg", "TB-100"));  // the station writes underscores
+  EXPECT_NE(Journal().find("PARTNAME TB_100\r\n"), std::string::npos) << Journal();
+  EXPECT_NE(Journal().find("SERIAL SN-7"), std::string::npos);
+  EXPECT_TRUE(Run("P.prg", "TB100 "));
+  EXPECT_NE(Journal().find("PARTNAME REFUSED TB100 : blanks at the ends"), std::string::npos);
+  EXPECT_NE(Log().find("RunQVXProg: Setting the part name failed: "), std::string::npos);
+}
+
 TEST_F(HostConnectionTest, BreakpointsAreClearedOnlyWhenTheRegistrySaysSo) {
   ASSERT_TRUE(station.Start(home.string(), {}));
   EXPECT_TRUE(Run("P.prg"));

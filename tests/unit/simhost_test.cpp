@@ -211,6 +211,44 @@ TEST_F(SimHostPrograms, PartNameAndSerialAreJournaledAndReadBack) {
   EXPECT_TRUE(Journaled("REFRESH BLADE_7 SN 0042"));
 }
 
+TEST_F(SimHostPrograms, StrictNamesAreRefusedAsAWindowsHostRefusesThem) {
+  Ini({"StrictNames = ON"});
+  SimulatedHost host(Env());
+  auto parts = Start(host)->PartPrograms();
+  auto refusal = [&](const std::string& file) {
+    try {
+      parts->Open(file, "");
+    } catch (const AutomationError& e) {
+      return std::string(e.what());
+    }
+    return std::string("opened");
+  };
+  // Files that exist, so that only their names are at fault.
+  const std::string deep = home + "/" + std::string(130, 'd') + "/" + std::string(130, 'e') + ".prg";
+  fs::create_directories(DirectoryOf(deep));
+  WriteLines(deep, {"COMMENT x"});
+  EXPECT_NE(refusal(deep).find("longer than Windows allows"), std::string::npos) << refusal(deep);
+  for (const char* name : {"What?.prg", "Tab\tName.prg", "a|b.prg"})
+    EXPECT_NE(refusal(Program(name, {"COMMENT x"})).find("character Windows does not allow"), std::string::npos)
+        << name;
+  EXPECT_NE(refusal(Program("notes.txt", {"COMMENT x"})).find("not a part program"), std::string::npos);
+  EXPECT_NE(refusal(home + "/missing.prg").find("does not exist"), std::string::npos);
+  EXPECT_TRUE(Journaled("OPEN REFUSED " + home + "/missing.prg: the file does not exist"));
+  EXPECT_EQ(parts->Count(), 0);
+
+  auto part = parts->Open(Program("GOOD.PRG", {"COMMENT x"}), "");
+  ASSERT_NE(part, nullptr);
+  part->SetPartName(std::string(kSimNameLimit, 'A'));
+  part->SetPartName("TB_100 ROW 2");
+  for (const std::string& bad : std::vector<std::string>{"TB-100", " TB100", "TB100 ", "TB\xE9", "TB\t100",
+                                                         std::string(kSimNameLimit + 1, 'A')})
+    EXPECT_THROW(part->SetPartName(bad), AutomationError) << bad;
+  EXPECT_EQ(part->PartName(), "TB_100 ROW 2");
+  part->SetSerialNumber("SN-0042");
+  EXPECT_THROW(part->SetSerialNumber("SN 0042 "), AutomationError);
+  EXPECT_EQ(part->SerialNumber(), "SN-0042");
+}
+
 // --- Running programs -----------------------------------------------------------
 
 class SimHostExecution : public SimHostTest {
