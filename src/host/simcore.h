@@ -53,6 +53,7 @@ struct SimSettings {
   int cancelAfter = 0;              // ms into every run the simulated operator cancels it; 0 never
   bool variedReports = false;       // ReportShape = VARIED (simreport.cpp)
   bool strictNames = false;         // refuse the names a Windows host refuses (simprogram.cpp)
+  bool checkLockOwner = false;      // a running.lock whose process has gone is stale
 
   // `install` ends with the separator.
   static SimSettings Load(const std::string& install, const std::string& bladesDir);

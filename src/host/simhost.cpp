@@ -3,7 +3,10 @@
 // backend the station talks to (attaching, the main window, quitting).
 #include "host/simhost.h"
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cmath>
@@ -106,6 +109,7 @@ SimSettings SimSettings::Load(const std::string& install, const std::string& bla
     if (v == "VARIED" || v == "PLAIN") s.variedReports = v == "VARIED";
   }
   if (has("STRICTNAMES")) s.strictNames = OnOff(keys["STRICTNAMES"], s.strictNames);
+  if (has("CHECKLOCKOWNER")) s.checkLockOwner = OnOff(keys["CHECKLOCKOWNER"], s.checkLockOwner);
   if (has("RETHROWHANDLERERRORS"))
     s.rethrowHandlerErrors = OnOff(keys["RETHROWHANDLERERRORS"], s.rethrowHandlerErrors);
   return s;
@@ -434,6 +438,23 @@ void SimulatedHost::StartNew() {
   session_->Journal("START " + session_->settings.version);
 }
 
+bool SimulatedHost::LeftRunning() {
+  const std::string marker = MarkerFile();
+  if (!IsRegularFile(marker)) return false;
+  const std::string install = InstallDir();
+  if (!SimSettings::Load(install, env_.bladesDir ? env_.bladesDir() : "").checkLockOwner) return true;
+  std::string owner;
+  if (auto lines = ReadLines(marker); lines && !lines->empty()) owner = Trim((*lines)[0]);
+  // A marker that names no process cannot be judged: the host counts as running.
+  if (!IsNumeric(owner) || Val(owner) < 1 || Val(owner) > 2147483647.0) return true;
+  const pid_t pid = static_cast<pid_t>(Val(owner));
+  if (kill(pid, 0) == 0 || errno != ESRCH) return true;  // alive (EPERM: alive, someone else's)
+  std::error_code ec;
+  fs::remove(OsPath(marker), ec);
+  SimJournal(install, *env_.clock, "STALE running.lock removed: process " + owner + " has gone");
+  return false;
+}
+
 void SimulatedHost::Adopt(const std::string& reason) {
   const std::string install = InstallDir();
   std::string previous;
@@ -471,7 +492,7 @@ std::shared_ptr<HostApp> SimulatedHost::GetObject() {
     session_->settings = settings;
     session_->readyAt = readyAt;
     session_->Journal("ATTACH");
-  } else if (IsRegularFile(MarkerFile())) {
+  } else if (LeftRunning()) {
     Adopt("");
   } else {
     StartNew();
@@ -482,13 +503,13 @@ std::shared_ptr<HostApp> SimulatedHost::GetObject() {
 bool SimulatedHost::MainWindowExists() {
   Reap();
   if (session_) return true;
-  return IsRegularFile(MarkerFile());
+  return LeftRunning();
 }
 
 void SimulatedHost::CloseMainWindow() {
   Reap();
   if (!session_) {
-    if (!IsRegularFile(MarkerFile())) return;  // no window to send the message to
+    if (!LeftRunning()) return;  // no window to send the message to
     Adopt("CLOSE");
   }
   // The close message is answered with the settings as they are now.

@@ -72,6 +72,10 @@ class SimulatedHost : public HostBackend {
  private:
   // Ends the current session once its quit delay has passed.
   void Reap();
+  // Whether a host left running by another station process is there: the
+  // marker exists (with CheckLockOwner: and the process it names still does;
+  // a stale marker is removed).
+  bool LeftRunning();
   // Takes over a host left running by another station process (marker present).
   void Adopt(const std::string& reason);
   void StartNew();

@@ -2,6 +2,7 @@
 // the events, starting/quitting and hosts left running, blade measurement and
 // probe qualification.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -633,6 +634,26 @@ TEST_F(SimHostLifecycle, AHostLeftRunningIsFoundByTheNextStationProcessAndAdopte
   clock.Sleep(1000);
   EXPECT_FALSE(later.MainWindowExists());
   EXPECT_FALSE(Marker());
+}
+
+TEST_F(SimHostLifecycle, WithCheckLockOwnerAMarkerWhoseProcessHasGoneIsStale) {
+  Ini({"CheckLockOwner = ON"});
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  ASSERT_GT(gone, 0);
+  ASSERT_EQ(waitpid(gone, nullptr, 0), gone);
+  WriteLines(install + "/running.lock", {std::to_string(gone), "Quorvex 5.1"});
+  SimulatedHost host(Env());
+  EXPECT_FALSE(host.MainWindowExists());
+  EXPECT_FALSE(Marker());
+  EXPECT_TRUE(Journaled("STALE running.lock removed: process " + std::to_string(gone) + " has gone"));
+  {
+    SimulatedHost earlier(Env());
+    Start(earlier);
+  }  // left running by a station process that still lives (this one)
+  EXPECT_TRUE(host.MainWindowExists());
+  host.GetObject();
+  EXPECT_TRUE(Journaled("ATTACH running host (left by process " + std::to_string(getpid()) + ")"));
 }
 
 TEST_F(SimHostLifecycle, TheCloseMessageEndsAHostLeftRunning) {
