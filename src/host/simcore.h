@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -42,6 +43,17 @@ struct SimSettings {
   double noise = 0.0005;       // form noise amplitude, units of the nominal
   int pointsPerSide = 24;
   int commandTime = 10;        // virtual ms every program command takes
+  // How the host delivers its events (simevents.cpp).
+  bool lateEndEvent = false;          // OnEndExecution on the clock's next tick after EXECUTE has returned
+  bool countConnections = false;      // every Connect is a connection of its own, as with COM's Advise
+  bool rethrowHandlerErrors = false;  // a failing sink fails the host call that delivered the event
+  // The operator at the host (simrun.cpp).
+  bool pauseAtBreakpoints = false;  // Breakpoints = PAUSE: a run waits at a breakpoint instead of ending
+  int pauseLimit = 300000;          // ms a pause lasts before the simulated operator cancels
+  int cancelAfter = 0;              // ms into every run the simulated operator cancels it; 0 never
+  bool variedReports = false;       // ReportShape = VARIED (simreport.cpp)
+  bool strictNames = false;         // refuse the names a Windows host refuses (simprogram.cpp)
+  bool checkLockOwner = false;      // a running.lock whose process has gone is stale
 
   // `install` ends with the separator.
   static SimSettings Load(const std::string& install, const std::string& bladesDir);
@@ -70,7 +82,7 @@ class SimCommand;
 class SimQualSettings;
 
 // ---------------------------------------------------------------------------
-class SimSession {
+class SimSession : public std::enable_shared_from_this<SimSession> {
  public:
   enum class State { Running, Quitting, Ended };
 
@@ -92,21 +104,19 @@ class SimSession {
   void Finish();
   void WriteMarker();
 
+  // Event delivery (simevents.cpp).
   bool IsConnected(HostEvents* sink) const;
-  // Delivers an event to every connected sink in connection order; a sink that
-  // throws is skipped. Sinks connected or disconnected by a sink take effect at once.
-  template <class F>
-  void Fire(F&& deliver) {
-    const std::vector<HostEvents*> copy = sinks;
-    for (HostEvents* sink : copy) {
-      if (!IsConnected(sink)) continue;
-      try {
-        deliver(*sink);
-      } catch (...) {
-        // The host never lets a client's event handler fail it.
-      }
-    }
-  }
+  void Connect(HostEvents* sink);
+  void Disconnect(HostEvents* sink);
+  // Delivers an event to every connection in connection order. A sink that
+  // throws is journaled and recorded, and the others still get the event; with
+  // RethrowHandlerErrors the call then fails with AutomationError (never for a
+  // late delivery, which no host call is waiting for). Sinks connected or
+  // disconnected by a sink take effect at once.
+  void Fire(const std::string& event, const std::function<void(HostEvents&)>& deliver, bool late = false);
+  // The end of a run: OnEndExecution now, or with LateEndEvent on the clock's
+  // next tick.
+  void EndRun(const std::shared_ptr<SimPart>& program, int type);
 
   const SimHostEnvironment env;
   const std::string install;  // ends with the separator
@@ -119,9 +129,20 @@ class SimSession {
   std::vector<std::shared_ptr<SimPart>> programs;  // open programs, in opening order
   std::shared_ptr<SimPart> active;
   SimPart* executing = nullptr;
+  // What the operator asked for through SimulatedHost, taken by the running program.
+  enum class Request { None, Resume, Cancel };
+  Request request = Request::None;
+  bool paused = false;  // the running program waits at a breakpoint
   std::map<std::string, std::shared_ptr<SimQualSettings>> qualification;  // by upper-cased probe name
   std::shared_ptr<SimApp> app;
   std::shared_ptr<SimParts> parts;
+  // "<event>: <what the sink threw>", shared with the SimulatedHost.
+  std::shared_ptr<std::vector<std::string>> handlerErrors = std::make_shared<std::vector<std::string>>();
+
+ private:
+  void DeliverLateEnds();
+  std::unique_ptr<TimerHandle> lateTimer_;
+  std::vector<std::pair<std::shared_ptr<SimPart>, int>> lateEnds_;  // program and termination type
 };
 
 // The session behind an object, or AutomationError(kSimHostGone).
@@ -188,6 +209,16 @@ struct SimProgramText {
 
 SimProgramText SimParseProgram(const std::vector<std::string>& fileLines);
 
+// With StrictNames, why the host refuses a name; empty when it takes it. A
+// program file: a path Windows cannot take (< > " | ? * or control
+// characters, kSimPathLimit characters or more) or no ".prg" extension. A part
+// name: "-", blanks at the ends, characters outside printable ASCII, more than
+// kSimNameLimit characters; a serial number the same but for "-".
+inline constexpr size_t kSimPathLimit = 260;
+inline constexpr size_t kSimNameLimit = 64;
+std::string SimProgramFileFault(const std::string& file);
+std::string SimNameFault(const std::string& name, bool partName);
+
 class SimCommand : public HostCommand {
  public:
   SimCommand(std::weak_ptr<SimSession> session, SimLine line) : session_(std::move(session)), line_(std::move(line)) {}
@@ -219,8 +250,10 @@ class SimCommands : public HostCommands {
   std::weak_ptr<SimPart> program_;
 };
 
-// What one run has done so far, for REPORT.
+// What one run has done so far.
 struct SimRunRecord {
+  std::chrono::system_clock::time_point started;
+  bool halted = false;  // the operator cancelled the command that was running
   int commands = 0;
   std::vector<std::string> measured;  // one line per measured section
   std::string bladeFile;              // blade.rtf, when MEASURE_BLADE ran
@@ -253,6 +286,11 @@ class SimPart : public HostPart, public std::enable_shared_from_this<SimPart> {
  private:
   // Runs one command; an END or CANCEL gives the run's termination type.
   std::optional<int> Perform(SimSession& s, SimCommand& command, SimRunRecord& run);
+  // WAIT: the time passes in slices, and the operator may cancel meanwhile.
+  void Wait(SimSession& s, int ms, SimRunRecord& run);
+  // Waits at a breakpoint for the operator; nullopt when the run goes on,
+  // otherwise the run's termination type.
+  std::optional<int> Pause(SimSession& s, const SimLine& line, SimRunRecord& run);
 
   std::weak_ptr<SimSession> session_;
   std::string fullName_;
@@ -282,6 +320,19 @@ std::optional<std::vector<SimNominalSection>> SimReadNominal(const std::string& 
 // MEASURE_BLADE: blade.txt against the virtual part, written to blade.rtf.
 // Throws AutomationError when it cannot measure.
 void SimMeasureBlade(SimSession& s, SimPart& program, SimRunRecord& run);
+
+// One measured point: position, normal and deviation from the nominal.
+struct SimMeasuredPoint {
+  double x = 0, y = 0, z = 0, i = 0, j = 0, k = 0, deviation = 0;
+};
+using SimMeasuredSide = std::vector<SimMeasuredPoint>;
+
+// The host's reports (simreport.cpp). blade.rtf's text: the header lines, then
+// one block per measured side under the marker word; `varied` writes the
+// blocks in every shape the station's reader must take or skip.
+std::vector<std::string> SimBladeReportLines(const std::vector<std::string>& header,
+                                             const std::vector<SimMeasuredSide>& sides, const std::string& marker,
+                                             bool varied);
 // REPORT: QUORVX.RTF and QUORVX.TXT in the station's home.
 void SimWriteReports(SimSession& s, SimPart& program, const SimRunRecord& run);
 

@@ -3,7 +3,10 @@
 // backend the station talks to (attaching, the main window, quitting).
 #include "host/simhost.h"
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cmath>
@@ -93,6 +96,22 @@ SimSettings SimSettings::Load(const std::string& install, const std::string& bla
   if (has("NOISE")) s.noise = std::fabs(NumberOr(keys["NOISE"], s.noise));
   if (has("POINTSPERSIDE")) s.pointsPerSide = std::clamp(IntOr(keys["POINTSPERSIDE"], s.pointsPerSide), 12, 999);
   if (has("COMMANDTIME")) s.commandTime = std::max(0, IntOr(keys["COMMANDTIME"], s.commandTime));
+  if (has("LATEENDEVENT")) s.lateEndEvent = OnOff(keys["LATEENDEVENT"], s.lateEndEvent);
+  if (has("COUNTCONNECTIONS")) s.countConnections = OnOff(keys["COUNTCONNECTIONS"], s.countConnections);
+  if (has("BREAKPOINTS")) {
+    const std::string v = UCase(keys["BREAKPOINTS"]);
+    if (v == "PAUSE" || v == "CANCEL") s.pauseAtBreakpoints = v == "PAUSE";
+  }
+  if (has("PAUSELIMIT")) s.pauseLimit = std::max(0, IntOr(keys["PAUSELIMIT"], s.pauseLimit));
+  if (has("CANCELAFTER")) s.cancelAfter = std::max(0, IntOr(keys["CANCELAFTER"], s.cancelAfter));
+  if (has("REPORTSHAPE")) {
+    const std::string v = UCase(keys["REPORTSHAPE"]);
+    if (v == "VARIED" || v == "PLAIN") s.variedReports = v == "VARIED";
+  }
+  if (has("STRICTNAMES")) s.strictNames = OnOff(keys["STRICTNAMES"], s.strictNames);
+  if (has("CHECKLOCKOWNER")) s.checkLockOwner = OnOff(keys["CHECKLOCKOWNER"], s.checkLockOwner);
+  if (has("RETHROWHANDLERERRORS"))
+    s.rethrowHandlerErrors = OnOff(keys["RETHROWHANDLERERRORS"], s.rethrowHandlerErrors);
   return s;
 }
 
@@ -238,10 +257,6 @@ void SimSession::WriteMarker() {
   WriteLines(MarkerFile(), {std::to_string(static_cast<long long>(getpid())), settings.version});
 }
 
-bool SimSession::IsConnected(HostEvents* sink) const {
-  return std::find(sinks.begin(), sinks.end(), sink) != sinks.end();
-}
-
 std::shared_ptr<SimSession> SimLive(const std::weak_ptr<SimSession>& session) {
   auto s = session.lock();
   if (!s) throw AutomationError(kSimHostGone);
@@ -309,15 +324,12 @@ std::string SimApp::GetRegistryString(const std::string& section, const std::str
   return defaultValue;
 }
 
-void SimApp::Connect(HostEvents* sink) {
-  auto s = SimLive(session_);
-  if (sink && !s->IsConnected(sink)) s->sinks.push_back(sink);
-}
+void SimApp::Connect(HostEvents* sink) { SimLive(session_)->Connect(sink); }
 
 void SimApp::Disconnect(HostEvents* sink) {
   auto s = session_.lock();
   if (!s || s->state == SimSession::State::Ended) return;  // nothing is connected to a host that has gone
-  s->sinks.erase(std::remove(s->sinks.begin(), s->sinks.end(), sink), s->sinks.end());
+  s->Disconnect(sink);
 }
 
 // --- Part program collection -------------------------------------------------
@@ -331,9 +343,9 @@ void SimParts::CloseAll() {
   const auto programs = s->programs;
   s->programs.clear();
   s->active.reset();
+  for (const auto& program : programs) program->closed = true;
   for (const auto& program : programs) {
-    program->closed = true;
-    s->Fire([&](HostEvents& e) { e.OnClosePartProgram(program.get()); });
+    s->Fire("OnClosePartProgram", [&](HostEvents& e) { e.OnClosePartProgram(program.get()); });
   }
 }
 
@@ -344,6 +356,15 @@ std::shared_ptr<HostPart> SimParts::Open(const std::string& file, const std::str
     s->Journal("OPEN FAILED " + file + ": " + reason);
     return nullptr;
   };
+  if (s->settings.strictNames) {
+    // A real host fails the call for a name it cannot take.
+    std::string fault = SimProgramFileFault(file);
+    if (fault.empty() && !IsRegularFile(path)) fault = "the file does not exist";
+    if (!fault.empty()) {
+      s->Journal("OPEN REFUSED " + file + ": " + fault);
+      throw AutomationError("The part program " + file + " cannot be opened: " + fault);
+    }
+  }
   if (Trim(file).empty()) return fail("no file name");
   if (!IsRegularFile(path)) return fail("the file does not exist");
   auto lines = ReadLines(path);
@@ -354,7 +375,7 @@ std::shared_ptr<HostPart> SimParts::Open(const std::string& file, const std::str
   s->Journal("OPEN " + path + (Trim(machine).empty() ? "" : " ON " + Trim(machine)));
   s->programs.push_back(program);
   s->active = program;
-  s->Fire([&](HostEvents& e) { e.OnOpenPartProgram(program.get()); });
+  s->Fire("OnOpenPartProgram", [&](HostEvents& e) { e.OnOpenPartProgram(program.get()); });
   return program;
 }
 
@@ -370,7 +391,7 @@ std::shared_ptr<HostPart> SimParts::Add(const std::string& name, int number, con
   s->Journal("ADD " + n);
   s->programs.push_back(program);
   s->active = program;
-  s->Fire([&](HostEvents& e) { e.OnOpenPartProgram(program.get()); });
+  s->Fire("OnOpenPartProgram", [&](HostEvents& e) { e.OnOpenPartProgram(program.get()); });
   return program;
 }
 
@@ -385,6 +406,21 @@ SimulatedHost::~SimulatedHost() = default;
 std::string SimulatedHost::InstallDir() const { return WithSlash(env_.installDir ? env_.installDir() : ""); }
 std::string SimulatedHost::JournalFile() const { return InstallDir() + "journal.txt"; }
 std::string SimulatedHost::MarkerFile() const { return InstallDir() + "running.lock"; }
+std::string SimulatedHost::OperatorFile() const { return InstallDir() + "operator.txt"; }
+
+bool SimulatedHost::ResumeRun() {
+  Reap();
+  if (!session_ || !session_->paused) return false;
+  session_->request = SimSession::Request::Resume;
+  return true;
+}
+
+bool SimulatedHost::CancelRun() {
+  Reap();
+  if (!session_ || !session_->executing) return false;
+  session_->request = SimSession::Request::Cancel;
+  return true;
+}
 
 void SimulatedHost::Reap() {
   if (session_ && !session_->Poll()) session_.reset();
@@ -396,9 +432,27 @@ void SimulatedHost::StartNew() {
   session_ = std::make_shared<SimSession>(env_, install, std::move(settings));
   session_->app = std::make_shared<SimApp>(session_);
   session_->parts = std::make_shared<SimParts>(session_);
+  session_->handlerErrors = handlerErrors_;
   session_->readyAt = session_->Now() + std::chrono::milliseconds(session_->settings.startDelay);
   session_->WriteMarker();
   session_->Journal("START " + session_->settings.version);
+}
+
+bool SimulatedHost::LeftRunning() {
+  const std::string marker = MarkerFile();
+  if (!IsRegularFile(marker)) return false;
+  const std::string install = InstallDir();
+  if (!SimSettings::Load(install, env_.bladesDir ? env_.bladesDir() : "").checkLockOwner) return true;
+  std::string owner;
+  if (auto lines = ReadLines(marker); lines && !lines->empty()) owner = Trim((*lines)[0]);
+  // A marker that names no process cannot be judged: the host counts as running.
+  if (!IsNumeric(owner) || Val(owner) < 1 || Val(owner) > 2147483647.0) return true;
+  const pid_t pid = static_cast<pid_t>(Val(owner));
+  if (kill(pid, 0) == 0 || errno != ESRCH) return true;  // alive (EPERM: alive, someone else's)
+  std::error_code ec;
+  fs::remove(OsPath(marker), ec);
+  SimJournal(install, *env_.clock, "STALE running.lock removed: process " + owner + " has gone");
+  return false;
 }
 
 void SimulatedHost::Adopt(const std::string& reason) {
@@ -409,6 +463,7 @@ void SimulatedHost::Adopt(const std::string& reason) {
   session_ = std::make_shared<SimSession>(env_, install, std::move(settings));
   session_->app = std::make_shared<SimApp>(session_);
   session_->parts = std::make_shared<SimParts>(session_);
+  session_->handlerErrors = handlerErrors_;
   session_->WriteMarker();
   session_->Journal("ATTACH running host" + (previous.empty() ? "" : " (left by process " + previous + ")") +
                     (reason.empty() ? "" : " for " + reason));
@@ -437,7 +492,7 @@ std::shared_ptr<HostApp> SimulatedHost::GetObject() {
     session_->settings = settings;
     session_->readyAt = readyAt;
     session_->Journal("ATTACH");
-  } else if (IsRegularFile(MarkerFile())) {
+  } else if (LeftRunning()) {
     Adopt("");
   } else {
     StartNew();
@@ -448,13 +503,13 @@ std::shared_ptr<HostApp> SimulatedHost::GetObject() {
 bool SimulatedHost::MainWindowExists() {
   Reap();
   if (session_) return true;
-  return IsRegularFile(MarkerFile());
+  return LeftRunning();
 }
 
 void SimulatedHost::CloseMainWindow() {
   Reap();
   if (!session_) {
-    if (!IsRegularFile(MarkerFile())) return;  // no window to send the message to
+    if (!LeftRunning()) return;  // no window to send the message to
     Adopt("CLOSE");
   }
   // The close message is answered with the settings as they are now.

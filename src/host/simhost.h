@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/automation.h"
 #include "platform/platform.h"
@@ -57,15 +58,31 @@ class SimulatedHost : public HostBackend {
   std::string JournalFile() const;
   std::string MarkerFile() const;
 
+  // The operator at the host: resumes a run paused at a breakpoint, or cancels
+  // the running program (it ends at once with termination type 2). False when
+  // there is no such run. <install>/operator.txt does the same from outside.
+  bool ResumeRun();
+  bool CancelRun();
+  std::string OperatorFile() const;
+
+  // What the station's event handlers threw, "<event>: <text>", oldest first,
+  // over every host this object has run (journaled as well).
+  const std::vector<std::string>& HandlerErrors() const { return *handlerErrors_; }
+
  private:
   // Ends the current session once its quit delay has passed.
   void Reap();
+  // Whether a host left running by another station process is there: the
+  // marker exists (with CheckLockOwner: and the process it names still does;
+  // a stale marker is removed).
+  bool LeftRunning();
   // Takes over a host left running by another station process (marker present).
   void Adopt(const std::string& reason);
   void StartNew();
 
   SimHostEnvironment env_;
   std::shared_ptr<SimSession> session_;  // the host this object runs, if any
+  std::shared_ptr<std::vector<std::string>> handlerErrors_ = std::make_shared<std::vector<std::string>>();
 };
 
 }  // namespace zarvane

@@ -1,9 +1,7 @@
 // Blade measurement on the simulated host. The virtual part is the part's KT
 // nominal file; the "measured" blade is that nominal moved by the part's
 // deviation from simhost.ini (rotation about z and an offset) plus seeded form
-// noise along the surface normal. The results go to blade.rtf in the format the
-// station's blade report reader takes: a POINTDATA block per blade side, one
-// line per point with a label, x y z i j k and the deviation.
+// noise along the surface normal. The results go to blade.rtf (simreport.cpp).
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -76,11 +74,6 @@ BladeRequest ReadBladeRequest(const std::vector<std::string>& lines) {
 
 struct Vec {
   double x = 0, y = 0, z = 0, i = 0, j = 0, k = 0;
-};
-
-struct Measured {
-  Vec p;       // measured point and normal
-  double deviation = 0;
 };
 
 // The nominal contour with a unit normal at every point: the file's i j k when
@@ -159,7 +152,7 @@ std::vector<Vec> Resample(const std::vector<Vec>& line, int count) {
 }
 
 // Side 1 runs from the nose to the tail, side 2 from the tail on round to the nose.
-std::vector<std::vector<Measured>> MeasureSection(const SimNominalSection& sec, const SimSettings& st) {
+std::vector<SimMeasuredSide> MeasureSection(const SimNominalSection& sec, const SimSettings& st) {
   const std::vector<Vec> contour = ContourWithNormals(sec);
   const size_t n = contour.size();
   size_t nose = 0;
@@ -202,24 +195,24 @@ std::vector<std::vector<Measured>> MeasureSection(const SimNominalSection& sec, 
   const double c = std::cos(angle), s = std::sin(angle);
   const std::uint64_t sectionKey = SimHashText(sec.label);
 
-  std::vector<std::vector<Measured>> sides;
+  std::vector<SimMeasuredSide> sides;
   for (int side = 1; side <= 2; ++side) {
     const std::vector<Vec> nominal = side == 1 ? walk(nose, tail) : walk(tail, nose);
-    std::vector<Measured> measured;
+    SimMeasuredSide measured;
     for (size_t a = 0; a < nominal.size(); ++a) {
       const Vec& q = nominal[a];
-      Measured m;
-      m.p.x = cx + (q.x - cx) * c - (q.y - cy) * s + st.offsetX;
-      m.p.y = cy + (q.x - cx) * s + (q.y - cy) * c + st.offsetY;
-      m.p.z = q.z;
-      m.p.i = q.i * c - q.j * s;
-      m.p.j = q.i * s + q.j * c;
-      m.p.k = q.k;
+      SimMeasuredPoint m;
+      m.x = cx + (q.x - cx) * c - (q.y - cy) * s + st.offsetX;
+      m.y = cy + (q.x - cx) * s + (q.y - cy) * c + st.offsetY;
+      m.z = q.z;
+      m.i = q.i * c - q.j * s;
+      m.j = q.i * s + q.j * c;
+      m.k = q.k;
       const double form = st.noise * SimUnitNoise(st.seed, sectionKey, side, a);
-      m.p.x += form * m.p.i;
-      m.p.y += form * m.p.j;
-      m.p.z += form * m.p.k;
-      m.deviation = (m.p.x - q.x) * q.i + (m.p.y - q.y) * q.j + (m.p.z - q.z) * q.k;
+      m.x += form * m.i;
+      m.y += form * m.j;
+      m.z += form * m.k;
+      m.deviation = (m.x - q.x) * q.i + (m.y - q.y) * q.j + (m.z - q.z) * q.k;
       measured.push_back(m);
     }
     sides.push_back(std::move(measured));
@@ -322,7 +315,7 @@ void SimMeasureBlade(SimSession& s, SimPart& program, SimRunRecord& run) {
 
   const int language = s.env.language ? s.env.language() : 1;
   const char* blockWord = language == 4 ? "PUNKTINFO" : "POINTDATA";
-  std::vector<std::string> out = {
+  const std::vector<std::string> header = {
       "Quorvex blade measurement",
       "Host " + s.settings.version,
       "Program " + program.Name(),
@@ -332,60 +325,32 @@ void SimMeasureBlade(SimSession& s, SimPart& program, SimRunRecord& run) {
       "Sections " + std::to_string(chosen.size()),
   };
   int points = 0;
+  std::vector<SimMeasuredSide> measured;
   for (size_t index : chosen) {
     const SimNominalSection& sec = (*sections)[index];
-    const auto sides = MeasureSection(sec, s.settings);
     double lo = 0, hi = 0;
     bool first = true;
     int count = 0;
-    for (size_t side = 0; side < sides.size(); ++side) {
-      out.push_back(blockWord);
-      for (size_t a = 0; a < sides[side].size(); ++a) {
-        const Measured& m = sides[side][a];
-        char label[32];
-        std::snprintf(label, sizeof label, "S%zuP%03zu", side + 1, a + 1);
-        out.push_back(std::string(label) + " " + F5(m.p.x) + " " + F5(m.p.y) + " " + F5(m.p.z) + " " + F5(m.p.i) +
-                      " " + F5(m.p.j) + " " + F5(m.p.k) + " " + F5(m.deviation));
+    for (SimMeasuredSide& side : MeasureSection(sec, s.settings)) {
+      for (const SimMeasuredPoint& m : side) {
         lo = first ? m.deviation : std::min(lo, m.deviation);
         hi = first ? m.deviation : std::max(hi, m.deviation);
         first = false;
         ++count;
       }
+      measured.push_back(std::move(side));
     }
     points += count;
     run.measured.push_back("Blade " + r.part + " section " + sec.label + " at height " + F5(sec.Height()) + ": " +
                            std::to_string(count) + " points, deviation " + F5(lo) + " to " + F5(hi));
   }
+  const std::vector<std::string> out = SimBladeReportLines(header, measured, blockWord, s.settings.variedReports);
 
   const std::string rtf = s.StationFile("blade.rtf");
   if (!WriteLines(rtf, SimRtfLines(out))) throw AutomationError("MEASURE_BLADE: " + rtf + " cannot be written");
   run.bladeFile = rtf;
   s.Journal("MEASURED " + r.part + ": " + std::to_string(chosen.size()) + " sections, " + std::to_string(points) +
             " points -> " + rtf);
-}
-
-void SimWriteReports(SimSession& s, SimPart& program, const SimRunRecord& run) {
-  std::vector<std::string> lines = {
-      "QUORVEX INSPECTION REPORT",
-      "Host: " + s.settings.version + " (simulated)",
-      "Program: " + program.FullName(),
-      "Part name: " + program.PartName(),
-      "Serial number: " + program.SerialNumber(),
-      "Date: " + SimDateTime(s.Now()),
-      std::string("Units: ") + (program.Units() == 0 ? "INCH" : "MM"),
-      "Commands run: " + std::to_string(run.commands),
-  };
-  if (run.measured.empty()) {
-    lines.push_back("Nothing was measured in this run.");
-  } else {
-    lines.insert(lines.end(), run.measured.begin(), run.measured.end());
-    lines.push_back("Results: " + run.bladeFile);
-  }
-  lines.push_back("End of report");
-  const std::string txt = s.StationFile("QUORVX.TXT");
-  const std::string rtf = s.StationFile("QUORVX.RTF");
-  if (!WriteLines(txt, lines) || !WriteLines(rtf, SimRtfLines(lines)))
-    throw AutomationError("REPORT: the reports cannot be written to " + DirectoryOf(txt));
 }
 
 }  // namespace zarvane

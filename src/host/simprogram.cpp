@@ -1,6 +1,7 @@
 // The simulated host's part programs: the program language, the command list
-// and running a program (EXECUTE) with the host's events.
+// and the program's properties. Running a program is in simrun.cpp.
 #include <algorithm>
+#include <string_view>
 
 #include "foundation/paths.h"
 #include "foundation/text.h"
@@ -98,6 +99,28 @@ SimProgramText SimParseProgram(const std::vector<std::string>& fileLines) {
   return program;
 }
 
+// --- Names -------------------------------------------------------------------
+
+std::string SimProgramFileFault(const std::string& file) {
+  if (Trim(file).empty()) return "no file name";
+  for (unsigned char c : file)
+    if (c < 32 || std::string_view("<>\"|?*").find(static_cast<char>(c)) != std::string_view::npos)
+      return "the name holds a character Windows does not allow";
+  if (file.size() >= kSimPathLimit)
+    return "the path is longer than Windows allows (" + std::to_string(kSimPathLimit - 1) + " characters)";
+  if (!IEquals(Extension(FileNameFromPath(file)), "prg")) return "not a part program (.prg)";
+  return {};
+}
+
+std::string SimNameFault(const std::string& name, bool partName) {
+  if (partName && name.find('-') != std::string::npos) return "a part name cannot hold \"-\"";
+  if (!name.empty() && (name.front() == ' ' || name.back() == ' ')) return "blanks at the ends";
+  for (unsigned char c : name)
+    if (c < 32 || c > 126) return "characters outside printable ASCII";
+  if (name.size() > kSimNameLimit) return "longer than " + std::to_string(kSimNameLimit) + " characters";
+  return {};
+}
+
 // --- Commands ----------------------------------------------------------------
 
 bool SimCommand::IsFlowControl() {
@@ -177,8 +200,23 @@ std::string SimPart::PartName() {
   return partName_;
 }
 
+namespace {
+
+void RefuseName(SimSession& s, const std::string& what, const std::string& name, bool partName) {
+  if (!s.settings.strictNames) return;
+  const std::string fault = SimNameFault(name, partName);
+  if (fault.empty()) return;
+  s.Journal(what + " REFUSED " + name + ": " + fault);
+  throw AutomationError("Invalid " + std::string(partName ? "part name" : "serial number") + " \"" + name +
+                        "\": " + fault);
+}
+
+}  // namespace
+
 void SimPart::SetPartName(const std::string& name) {
-  SimLive(session_)->Journal("PARTNAME " + name);
+  auto s = SimLive(session_);
+  RefuseName(*s, "PARTNAME", name, true);
+  s->Journal("PARTNAME " + name);
   partName_ = name;
 }
 
@@ -188,7 +226,9 @@ std::string SimPart::SerialNumber() {
 }
 
 void SimPart::SetSerialNumber(const std::string& serial) {
-  SimLive(session_)->Journal("SERIAL " + serial);
+  auto s = SimLive(session_);
+  RefuseName(*s, "SERIAL", serial, false);
+  s->Journal("SERIAL " + serial);
   serial_ = serial;
 }
 
@@ -226,123 +266,5 @@ std::shared_ptr<HostTools> SimPart::Tools() {
 
 void SimPart::SaveChanges() { SimLive(session_)->Journal("SAVE " + FileNameFromPath(fullName_)); }
 void SimPart::CancelChanges() { SimLive(session_)->Journal("CANCEL " + FileNameFromPath(fullName_)); }
-
-namespace {
-
-// Marks the session busy for the length of a run, however the run ends.
-struct RunGuard {
-  SimSession& s;
-  RunGuard(SimSession& session, SimPart* program) : s(session) { s.executing = program; }
-  ~RunGuard() { s.executing = nullptr; }
-};
-
-}  // namespace
-
-void SimPart::EXECUTE() {
-  auto s = SimLive(session_);
-  if (closed) throw AutomationError("The part program " + FileNameFromPath(fullName_) + " has been closed");
-  if (s->executing) throw AutomationError("A part program is already executing");
-  RunGuard guard(*s, this);
-  s->Journal("EXECUTE " + FileNameFromPath(fullName_));
-  s->Fire([&](HostEvents& e) { e.OnStartExecution(this); });
-
-  SimRunRecord run;
-  int type = 1;
-  // The run goes through the commands as they were when it started; commands
-  // inserted meanwhile are run the next time.
-  const auto snapshot = commands;
-  for (const auto& command : snapshot) {
-    s->RequireAlive();
-    if (s->state == SimSession::State::Quitting) {
-      // The host was told to quit while running: the run stops unfinished.
-      s->Journal("RUN INTERRUPTED by shutdown");
-      type = 3;
-      break;
-    }
-    if (command->Line().breakpoint) {
-      // Paused at a breakpoint; with no one at the host to resume, the run is aborted.
-      s->Journal("BREAKPOINT line " + std::to_string(command->Line().line));
-      type = 2;
-      break;
-    }
-    s->Fire([&](HostEvents& e) { e.OnObjectAboutToExecute(this, command.get()); });
-    if (s->settings.commandTime > 0) s->clock().Wait(s->settings.commandTime);
-    s->RequireAlive();
-    const std::optional<int> end = Perform(*s, *command, run);
-    ++run.commands;
-    s->Fire([&](HostEvents& e) { e.OnObjectExecuted(this, command.get()); });
-    if (end) {
-      type = *end;
-      break;
-    }
-  }
-  s->RequireAlive();
-  s->Journal("END " + std::to_string(type));
-  s->Fire([&](HostEvents& e) { e.OnEndExecution(this, type); });
-}
-
-std::optional<int> SimPart::Perform(SimSession& s, SimCommand& command, SimRunRecord& run) {
-  const SimLine& line = command.Line();
-  switch (line.op) {
-    case SimOp::Units:
-    case SimOp::Comment:
-    case SimOp::Variable:
-    case SimOp::Inserted:
-      return std::nullopt;
-    case SimOp::MeasureBlade:
-      s.Journal("MEASURE_BLADE");
-      try {
-        SimMeasureBlade(s, *this, run);
-      } catch (const AutomationError& e) {
-        s.Journal("MEASURE_BLADE FAILED: " + std::string(e.what()));
-        throw;
-      }
-      return std::nullopt;
-    case SimOp::Report:
-      s.Journal("REPORT");
-      SimWriteReports(s, *this, run);
-      return std::nullopt;
-    case SimOp::Wait:
-      s.Journal("WAIT " + NumberText(line.number));
-      if (line.number > 0) s.clock().Wait(static_cast<int>(std::min(line.number, 2.0e9)));
-      return std::nullopt;
-    case SimOp::End:
-      return static_cast<int>(line.number);
-    case SimOp::Cancel:
-      s.Journal("CANCEL");
-      return 2;
-    case SimOp::Error:
-      s.Journal("ERROR " + line.argument);
-      throw AutomationError(line.argument);
-    case SimOp::LoadProbe: {
-      const bool known = IsRegularFile(ResolveCase(s.settings.probeDir + line.argument + ".prb"));
-      s.Journal("LOADPROBE " + line.argument + (known ? "" : " (no such probe file)"));
-      return std::nullopt;
-    }
-    case SimOp::Status:
-      s.Fire([&](HostEvents& e) { e.OnUpdateStatusMessage(line.argument); });
-      return std::nullopt;
-    case SimOp::Align:
-      s.Journal("ALIGN" + (line.argument.empty() ? "" : " " + line.argument));
-      return std::nullopt;
-    case SimOp::Insert: {
-      SimLine added;
-      added.op = SimOp::Inserted;
-      added.text = line.argument;
-      auto inserted = std::make_shared<SimCommand>(session_, added);
-      auto at = std::find(commands.begin(), commands.end(), insertionPoint);
-      if (insertionPoint && at != commands.end()) {
-        commands.insert(at + 1, inserted);
-      } else {
-        commands.push_back(inserted);
-      }
-      insertionPoint = inserted;
-      s.Journal("INSERT " + line.argument);
-      s.Fire([&](HostEvents& e) { e.OnAddObject(this, inserted.get()); });
-      return std::nullopt;
-    }
-  }
-  return std::nullopt;
-}
 
 }  // namespace zarvane

@@ -102,6 +102,18 @@ TEST_F(HostConnectionTest, AnEmptyPartNameLeavesTheProgramAlone) {
   EXPECT_EQ(Journal().find("SERIAL"), std::string::npos);
 }
 
+TEST_F(HostConnectionTest, AHostThatRefusesThePartNameStillRunsTheProgram) {
+  Spit(home / "host" / "simhost.ini", "StrictNames = ON\r\n");
+  ASSERT_TRUE(station.Start(home.string(), {}));
+  link.currentSerialNumber = [] { return std::string("SN-7"); };
+  EXPECT_TRUE(Run("P.prg", "TB-100"));  // the station writes underscores
+  EXPECT_NE(Journal().find("PARTNAME TB_100\r\n"), std::string::npos) << Journal();
+  EXPECT_NE(Journal().find("SERIAL SN-7"), std::string::npos);
+  EXPECT_TRUE(Run("P.prg", "TB100 "));
+  EXPECT_NE(Journal().find("PARTNAME REFUSED TB100 : blanks at the ends"), std::string::npos);
+  EXPECT_NE(Log().find("RunQVXProg: Setting the part name failed: "), std::string::npos);
+}
+
 TEST_F(HostConnectionTest, BreakpointsAreClearedOnlyWhenTheRegistrySaysSo) {
   ASSERT_TRUE(station.Start(home.string(), {}));
   EXPECT_TRUE(Run("P.prg"));
@@ -196,6 +208,47 @@ TEST_F(HostConnectionTest, EventsAreConnectedOnceWhateverTheRuns) {
   link.AttachEvents();
   EXPECT_TRUE(Run("P.prg"));
   EXPECT_EQ(CountOf(Log(), "Quorvex started execution of the part program:P"), 1);
+}
+
+// Fails: every StartQVX (at start-up and before every run) connects the
+// station's sink again; a host that counts connections, as a COM event source
+// does, then reports each run once more than the run before (here 2 + 3 lines).
+TEST_F(HostConnectionTest, DISABLED_EachRunIsLoggedOnceWhenTheHostCountsConnections) {
+  Spit(home / "host" / "simhost.ini", "CountConnections = ON\r\n");
+  ASSERT_TRUE(station.Start(home.string(), {}));
+  EXPECT_TRUE(Run("P.prg"));
+  EXPECT_TRUE(Run("P.prg"));
+  EXPECT_EQ(CountOf(Log(), "Quorvex program finished execution and terminated normally."), 2);
+}
+
+// A host that delivers the end of a run after EXECUTE has returned, on the
+// next turn of the station's event loop.
+class HostConnectionLateEnd : public HostConnectionTest {
+ protected:
+  HostConnectionLateEnd() {
+    Spit(home / "host" / "simhost.ini", "LateEndEvent = ON\r\n");
+    Program("Cancel.prg", "CANCEL\r\n");
+  }
+};
+
+TEST_F(HostConnectionLateEnd, ACancelHeardOnTheNextTurnStillRefusesTheNextRun) {
+  ASSERT_TRUE(station.Start(home.string(), {}));
+  EXPECT_TRUE(Run("Cancel.prg"));
+  tp.clock.ProcessEvents();  // the station's event loop turns between two menu commands
+  EXPECT_TRUE(link.cancelFlag);
+  EXPECT_FALSE(Run("P.prg"));
+  EXPECT_TRUE(Run("P.prg"));
+}
+
+// Fails: RunQVXProg does not let pending host events in after EXECUTE has
+// returned, so a caller that tests the cancel flag right after the run (as the
+// measurement run does) misses a cancel the host delivers late. A run straight
+// after it is not refused: the late cancel is heard during that run, and that
+// run's own late end clears the flag again.
+TEST_F(HostConnectionLateEnd, DISABLED_ACancelledRunIsKnownWhenRunQVXProgReturns) {
+  ASSERT_TRUE(station.Start(home.string(), {}));
+  EXPECT_TRUE(Run("Cancel.prg"));
+  EXPECT_TRUE(link.cancelFlag);
 }
 
 }  // namespace

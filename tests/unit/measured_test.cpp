@@ -90,6 +90,10 @@ class MeasuredHostReport : public MeasuredTest {
       }
     }
     Spit(home / "blades/TB100/TB100.nom", Join(nominal, "\r\n") + "\r\n");
+    RunHost(hostLanguage, settings);
+  }
+  // The simulated host measures the first two sections of TB100's nominal.
+  void RunHost(int hostLanguage, const std::vector<std::string>& settings) {
     Spit(home / "blade.txt", "PART          TB100\r\nNUMBER_OF_SECTIONS 2\r\n");
     std::vector<std::string> ini = {"StartDelay = 0", "QuitDelay = 0"};
     ini.insert(ini.end(), settings.begin(), settings.end());
@@ -168,6 +172,74 @@ TEST_F(MeasuredHostReport, AGermanStationFindsSectionsOnlyUnderPunktinfo) {
   Language(4);
   EXPECT_FALSE(reader.readData(Path("blade.rtf"), 2).has_value());
   EXPECT_EQ(op.messages.size(), 2u);
+}
+
+// The host's varied report shape: every arrangement of point words the reader
+// takes, lines it must skip, an empty block first and a short block last.
+class MeasuredVariedReport : public MeasuredHostReport {
+ protected:
+  struct Point {
+    double x, y, z, i, j, k;
+  };
+  // Two ellipses of 22 points with unit normals, NOSE 1 and TAIL 12: each side
+  // has exactly 12 points, so the host measures the nominal points themselves.
+  std::vector<std::vector<Point>> WriteNominal() {
+    std::vector<std::vector<Point>> sections(2);
+    std::vector<std::string> lines = {"UNITS = INCH", "NUM_SECT 2"};
+    for (int s = 0; s < 2; ++s) {
+      lines.insert(lines.end(), {s == 0 ? "SECTION A" : "SECTION B", "NOSE 1", "TAIL 12"});
+      for (int n = 0; n < 22; ++n) {
+        const double t = 2 * M_PI * n / 22, x = kA[s] * std::cos(t), y = kB[s] * std::sin(t);
+        const double gi = x / (kA[s] * kA[s]), gj = y / (kB[s] * kB[s]), gl = std::hypot(gi, gj);
+        const std::vector<std::string> w = {FormatFixed(x, 6), FormatFixed(y, 6), FormatFixed(kZ[s], 1),
+                                            FormatFixed(gi / gl, 6), FormatFixed(gj / gl, 6), "0"};
+        lines.push_back(Join(w, " "));
+        const double len = std::hypot(Val(w[3]), Val(w[4]));
+        sections[s].push_back({Val(w[0]), Val(w[1]), Val(w[2]), Val(w[3]) / len, Val(w[4]) / len, 0});
+      }
+    }
+    Spit(home / "blades/TB100/TB100.nom", Join(lines, "\r\n") + "\r\n");
+    return sections;
+  }
+};
+
+TEST_F(MeasuredVariedReport, TheReaderTakesEveryPointShapeAndSkipsTheRest) {
+  constexpr double dx = 0.01, dy = -0.02;
+  const auto nominal = WriteNominal();
+  // Expected blocks: none for the probe check, then per section side 1 (points
+  // 1 to 12) and side 2 (12 to 22 and round to 1), then the first five again.
+  std::vector<std::vector<Point>> expected = {{}};
+  for (const auto& section : nominal) {
+    expected.emplace_back(section.begin(), section.begin() + 12);
+    expected.emplace_back(section.begin() + 11, section.end());
+    expected.back().push_back(section.front());
+  }
+  expected.emplace_back(expected[1].begin(), expected[1].begin() + 5);
+
+  for (int language : {1, 4}) {
+    Language(language);
+    RunHost(language, {"ReportShape = VARIED", "Noise = 0", "OffsetX = 0.01", "OffsetY = -0.02", "PointsPerSide = 12"});
+    const auto sections = reader.readData(Path("blade.rtf"), 2);
+    ASSERT_TRUE(sections.has_value()) << language;
+    ASSERT_EQ(sections->size(), expected.size()) << language;
+    for (size_t b = 0; b < expected.size(); ++b) {
+      ASSERT_EQ((*sections)[b].Count(), static_cast<long>(expected[b].size())) << "block " << b;
+      for (size_t n = 0; n < expected[b].size(); ++n) {
+        const Point& e = expected[b][n];
+        const auto& p = (*sections)[b].At(static_cast<long>(n) + 1);
+        const std::string where = "language " + std::to_string(language) + " block " + std::to_string(b) +
+                                  " point " + std::to_string(n + 1);
+        EXPECT_NEAR(p.x, e.x + dx, 2e-5) << where;
+        EXPECT_NEAR(p.y, e.y + dy, 2e-5) << where;
+        EXPECT_NEAR(p.z, e.z, 1e-6) << where;
+        EXPECT_NEAR(p.i, e.i, 2e-5) << where;
+        EXPECT_NEAR(p.j, e.j, 2e-5) << where;
+        EXPECT_NEAR(p.ltol, dx * e.i + dy * e.j, 2e-5) << where;
+        EXPECT_EQ(p.utol, 0.0) << where;
+      }
+    }
+  }
+  EXPECT_TRUE(op.messages.empty());
 }
 
 // --- Sections and the progress window ---------------------------------------------

@@ -2,6 +2,7 @@
 // the events, starting/quitting and hosts left running, blade measurement and
 // probe qualification.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -211,6 +212,44 @@ TEST_F(SimHostPrograms, PartNameAndSerialAreJournaledAndReadBack) {
   EXPECT_TRUE(Journaled("REFRESH BLADE_7 SN 0042"));
 }
 
+TEST_F(SimHostPrograms, StrictNamesAreRefusedAsAWindowsHostRefusesThem) {
+  Ini({"StrictNames = ON"});
+  SimulatedHost host(Env());
+  auto parts = Start(host)->PartPrograms();
+  auto refusal = [&](const std::string& file) {
+    try {
+      parts->Open(file, "");
+    } catch (const AutomationError& e) {
+      return std::string(e.what());
+    }
+    return std::string("opened");
+  };
+  // Files that exist, so that only their names are at fault.
+  const std::string deep = home + "/" + std::string(130, 'd') + "/" + std::string(130, 'e') + ".prg";
+  fs::create_directories(DirectoryOf(deep));
+  WriteLines(deep, {"COMMENT x"});
+  EXPECT_NE(refusal(deep).find("longer than Windows allows"), std::string::npos) << refusal(deep);
+  for (const char* name : {"What?.prg", "Tab\tName.prg", "a|b.prg"})
+    EXPECT_NE(refusal(Program(name, {"COMMENT x"})).find("character Windows does not allow"), std::string::npos)
+        << name;
+  EXPECT_NE(refusal(Program("notes.txt", {"COMMENT x"})).find("not a part program"), std::string::npos);
+  EXPECT_NE(refusal(home + "/missing.prg").find("does not exist"), std::string::npos);
+  EXPECT_TRUE(Journaled("OPEN REFUSED " + home + "/missing.prg: the file does not exist"));
+  EXPECT_EQ(parts->Count(), 0);
+
+  auto part = parts->Open(Program("GOOD.PRG", {"COMMENT x"}), "");
+  ASSERT_NE(part, nullptr);
+  part->SetPartName(std::string(kSimNameLimit, 'A'));
+  part->SetPartName("TB_100 ROW 2");
+  for (const std::string& bad : std::vector<std::string>{"TB-100", " TB100", "TB100 ", "TB\xE9", "TB\t100",
+                                                         std::string(kSimNameLimit + 1, 'A')})
+    EXPECT_THROW(part->SetPartName(bad), AutomationError) << bad;
+  EXPECT_EQ(part->PartName(), "TB_100 ROW 2");
+  part->SetSerialNumber("SN-0042");
+  EXPECT_THROW(part->SetSerialNumber("SN 0042 "), AutomationError);
+  EXPECT_EQ(part->SerialNumber(), "SN-0042");
+}
+
 // --- Running programs -----------------------------------------------------------
 
 class SimHostExecution : public SimHostTest {
@@ -264,6 +303,67 @@ TEST_F(SimHostExecution, ABreakpointCancelsTheRunUntilBreakpointsAreCleared) {
   EXPECT_TRUE(Journaled("CLEARBREAKPOINTS"));
 }
 
+TEST_F(SimHostExecution, APausedRunGoesOnWhenResumedOrEndsWhenTheOperatorFileCancels) {
+  Ini({"Breakpoints = PAUSE"});
+  app = host->GetObject();
+  auto part = Open({"COMMENT a", "*COMMENT b", "COMMENT c"});
+  EXPECT_FALSE(host->ResumeRun());  // nothing is paused
+  bool resumed = false;
+  std::unique_ptr<TimerHandle> operatorAtHost = clock.CreateTimer([&] {
+    resumed = host->ResumeRun();
+    operatorAtHost->SetEnabled(false);
+  });
+  operatorAtHost->SetInterval(2000);
+  const auto before = clock.ElapsedMs();
+  part->EXECUTE();
+  EXPECT_TRUE(resumed);
+  EXPECT_GE(clock.ElapsedMs() - before, 2000);
+  EXPECT_EQ(rec.events, (std::vector<std::string>{"start run.prg", "about COMMENT a", "done COMMENT a",
+                                                  "about COMMENT b", "done COMMENT b", "about COMMENT c",
+                                                  "done COMMENT c", "end 1"}));
+  EXPECT_TRUE(Journaled("PAUSED at breakpoint line 2"));
+  EXPECT_TRUE(Journaled("RESUMED at line 2"));
+
+  rec.events.clear();
+  operatorAtHost = clock.CreateTimer([&] { WriteLines(install + "/operator.txt", {"", "cancel please"}); });
+  operatorAtHost->SetInterval(500);
+  part->EXECUTE();
+  EXPECT_EQ(rec.events, (std::vector<std::string>{"start run.prg", "about COMMENT a", "done COMMENT a", "end 2"}));
+  EXPECT_TRUE(Journaled("OPERATOR CANCEL (operator.txt)"));
+  EXPECT_FALSE(IsRegularFile(install + "/operator.txt"));
+}
+
+TEST_F(SimHostExecution, APauseNobodyEndsIsCancelledAfterThePauseLimit) {
+  Ini({"Breakpoints = PAUSE", "PauseLimit = 5000"});
+  app = host->GetObject();
+  const auto before = clock.ElapsedMs();
+  Open({"*COMMENT b", "COMMENT c"})->EXECUTE();
+  EXPECT_EQ(clock.ElapsedMs() - before, 5000);
+  EXPECT_EQ(rec.events, (std::vector<std::string>{"start run.prg", "end 2"}));
+  EXPECT_TRUE(Journaled("PAUSE at line 1 not ended within 5000 ms (PauseLimit): the operator cancels"));
+}
+
+TEST_F(SimHostExecution, TheOperatorCancelsDuringALongWaitAndTheRunEndsAtOnce) {
+  auto part = Open({"WAIT 100000", "COMMENT after"});
+  std::unique_ptr<TimerHandle> operatorAtHost = clock.CreateTimer([&] { host->CancelRun(); });
+  operatorAtHost->SetInterval(300);
+  auto before = clock.ElapsedMs();
+  part->EXECUTE();
+  operatorAtHost.reset();
+  EXPECT_LE(clock.ElapsedMs() - before, 400);  // the host looks for the operator every 100 ms
+  EXPECT_EQ(rec.events, (std::vector<std::string>{"start run.prg", "about WAIT 100000", "end 2"}));
+  EXPECT_FALSE(host->CancelRun());  // nothing runs
+
+  Ini({"CancelAfter = 1500"});
+  app = host->GetObject();
+  rec.events.clear();
+  before = clock.ElapsedMs();
+  part->EXECUTE();
+  EXPECT_EQ(clock.ElapsedMs() - before, 1500);
+  EXPECT_EQ(rec.events, (std::vector<std::string>{"start run.prg", "about WAIT 100000", "end 2"}));
+  EXPECT_TRUE(Journaled("OPERATOR CANCEL after 1500 ms (CancelAfter)"));
+}
+
 TEST_F(SimHostExecution, ErrorRaisesAnAutomationErrorWithoutAnEndEvent) {
   auto part = Open({"COMMENT a", "ERROR Probe crashed into fixture", "COMMENT b"});
   try {
@@ -313,6 +413,61 @@ TEST_F(SimHostExecution, AThrowingSinkIsIgnoredAndTheOthersStillHearEverything) 
   Open({"STATUS hello", "CANCEL"})->EXECUTE();
   EXPECT_EQ(rec.events, (std::vector<std::string>{"start run.prg", "about STATUS hello", "status hello",
                                                   "done STATUS hello", "about CANCEL", "done CANCEL", "end 2"}));
+}
+
+TEST_F(SimHostExecution, CountedConnectionsHearEveryEventOncePerConnection) {
+  Ini({"CountConnections = ON"});
+  app = host->GetObject();  // settings read afresh
+  app->Connect(&rec);       // a second connection
+  auto part = Open({"STATUS hello"});
+  part->EXECUTE();
+  EXPECT_EQ(rec.Count("status hello"), 2);
+  EXPECT_EQ(rec.Count("end 1"), 2);
+  app->Disconnect(&rec);  // one connection ends, one is left
+  part->EXECUTE();
+  EXPECT_EQ(rec.Count("end 1"), 3);
+  app->Disconnect(&rec);
+  part->EXECUTE();
+  EXPECT_EQ(rec.Count("end 1"), 3);
+}
+
+TEST_F(SimHostExecution, ALateEndComesOnceOnTheClocksNextTurn) {
+  Ini({"LateEndEvent = ON"});
+  app = host->GetObject();
+  Open({"CANCEL"})->EXECUTE();
+  EXPECT_EQ(rec.events.back(), "done CANCEL");
+  clock.ProcessEvents();
+  EXPECT_EQ(rec.events.back(), "end 2");
+  clock.Advance(1000);
+  EXPECT_EQ(rec.Count("end 2"), 1);
+  EXPECT_TRUE(Journaled("EVENT OnEndExecution 2 delivered after EXECUTE returned"));
+}
+
+TEST_F(SimHostExecution, WhatASinkThrowsIsJournaledAndCanFailTheCall) {
+  ThrowingSink bad;
+  app->Disconnect(&rec);
+  app->Connect(&bad);
+  app->Connect(&rec);
+  auto part = Open({"COMMENT a"});
+  part->EXECUTE();
+  EXPECT_EQ(rec.events.back(), "end 1");
+  EXPECT_EQ(host->HandlerErrors(),
+            (std::vector<std::string>{"OnStartExecution: sink failed", "OnObjectAboutToExecute: sink failed",
+                                      "OnObjectExecuted: an exception that is not a standard exception",
+                                      "OnEndExecution: an exception that is not a standard exception"}));
+  EXPECT_TRUE(Journaled("EVENT OnObjectAboutToExecute handler failed: sink failed"));
+
+  Ini({"RethrowHandlerErrors = ON"});
+  app = host->GetObject();
+  rec.events.clear();
+  try {
+    part->EXECUTE();
+    FAIL() << "the failing sink did not fail EXECUTE";
+  } catch (const AutomationError& e) {
+    EXPECT_STREQ(e.what(), "OnStartExecution handler failed: sink failed");
+  }
+  EXPECT_EQ(rec.events, (std::vector<std::string>{"start run.prg"}));  // the sink after the failing one heard it
+  EXPECT_EQ(host->HandlerErrors().size(), 5u);
 }
 
 TEST_F(SimHostExecution, InsertAddsACommandAndTellsTheSinks) {
@@ -479,6 +634,26 @@ TEST_F(SimHostLifecycle, AHostLeftRunningIsFoundByTheNextStationProcessAndAdopte
   clock.Sleep(1000);
   EXPECT_FALSE(later.MainWindowExists());
   EXPECT_FALSE(Marker());
+}
+
+TEST_F(SimHostLifecycle, WithCheckLockOwnerAMarkerWhoseProcessHasGoneIsStale) {
+  Ini({"CheckLockOwner = ON"});
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  ASSERT_GT(gone, 0);
+  ASSERT_EQ(waitpid(gone, nullptr, 0), gone);
+  WriteLines(install + "/running.lock", {std::to_string(gone), "Quorvex 5.1"});
+  SimulatedHost host(Env());
+  EXPECT_FALSE(host.MainWindowExists());
+  EXPECT_FALSE(Marker());
+  EXPECT_TRUE(Journaled("STALE running.lock removed: process " + std::to_string(gone) + " has gone"));
+  {
+    SimulatedHost earlier(Env());
+    Start(earlier);
+  }  // left running by a station process that still lives (this one)
+  EXPECT_TRUE(host.MainWindowExists());
+  host.GetObject();
+  EXPECT_TRUE(Journaled("ATTACH running host (left by process " + std::to_string(getpid()) + ")"));
 }
 
 TEST_F(SimHostLifecycle, TheCloseMessageEndsAHostLeftRunning) {
