@@ -141,7 +141,9 @@ class HostParts {
 };
 
 // The application's events. Delivered on the station's thread while a host call
-// such as EXECUTE runs; a sink that throws is ignored by the host.
+// such as EXECUTE runs, or later (the end of a run may follow EXECUTE's
+// return). A sink should not throw: the host may swallow the error or fail the
+// call that delivered the event.
 class HostEvents {
  public:
   virtual ~HostEvents() = default;
@@ -174,7 +176,10 @@ class HostApp {
   virtual int GetRegistryInt(const std::string& section, const std::string& key, int defaultValue) = 0;
   virtual std::string GetRegistryString(const std::string& section, const std::string& key,
                                         const std::string& defaultValue) = 0;
-  // The ApplicationEvents source: connecting a sink twice keeps one connection.
+  // The ApplicationEvents source. As with a COM event source, every Connect is
+  // a connection of its own (a sink connected twice hears every event twice)
+  // and a Disconnect ends one; disconnecting a sink that is not connected does
+  // nothing.
   virtual void Connect(HostEvents* sink) = 0;
   virtual void Disconnect(HostEvents* sink) = 0;
 };

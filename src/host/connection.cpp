@@ -22,6 +22,7 @@ std::string HostConnection::ProgramName(HostPart* program) {
 void AppEventsSink::OnEndExecution(HostPart* program, int type) {
   try {
     const std::string tail = " " + c_.station.gHostVersion + " Program Name:" + c_.ProgramName(program);
+    c_.endOfRunHeard = true;
     if (type == 1) {
       c_.c.WriteLog(c_.c.Translate("Quorvex program finished execution and terminated normally.") + tail, 0);
       c_.cancelFlag = false;
@@ -150,21 +151,17 @@ void HostConnection::WriteStartupOptions(bool f, bool d) {
 
 void HostConnection::AttachEvents() {
   if (!HostApp_) return;
+  // Attaching runs again before every program run; each connection would
+  // deliver every event once more, so the earlier ones end first.
+  DetachEvents();
   HostApp_->Connect(&appEvents_);
-  if (c.gDebugLevel > 9) {
-    HostApp_->Connect(&appEventsQVX_);
-    qvxSinkConnected_ = true;
-  } else if (qvxSinkConnected_) {
-    HostApp_->Disconnect(&appEventsQVX_);
-    qvxSinkConnected_ = false;
-  }
+  if (c.gDebugLevel > 9) HostApp_->Connect(&appEventsQVX_);
 }
 
 void HostConnection::DetachEvents() {
   if (!HostApp_) return;
   HostApp_->Disconnect(&appEvents_);
   HostApp_->Disconnect(&appEventsQVX_);
-  qvxSinkConnected_ = false;
 }
 
 void HostConnection::StartQVX(bool showProgress, bool keepVisible, Form& mainWindow, Form& statusForm) {
@@ -412,6 +409,15 @@ bool HostConnection::FindVar(const std::string& name) {
   return found;
 }
 
+void HostConnection::WaitForEndOfRun() {
+  // The host may report how the run ended only after EXECUTE has returned.
+  // Callers test the cancel flag as soon as the run returns, so the report is
+  // waited for, processing events, for a bounded time.
+  const auto start = c.platform.clock->Now();
+  while (!endOfRunHeard && c.platform.clock->Now() - start < kEndOfRunWait) c.platform.clock->Wait(50);
+  if (!endOfRunHeard) c.WriteLog("RunQVXProg: The end of the run was not reported by the host.", 0);
+}
+
 void HostConnection::RequireHost() const {
   // The run goes on with the host object; without one it cannot (attaching
   // failed and the station now runs in TEST mode).
@@ -527,8 +533,10 @@ bool HostConnection::RunQVXProg(const std::string& program, bool showProgress, F
         auto commands = HostPart_->Commands();
         commands->ClearAllBreakpoints();
       }
+      endOfRunHeard = false;
       HostPart_->EXECUTE();
       c.WriteLog("RunQVXProg: DONE EXECUTION", 0);
+      WaitForEndOfRun();
       result = true;
     }
     c.WriteLog("RunQVXProg: Finished running program: " + program, 0);

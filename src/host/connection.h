@@ -3,6 +3,7 @@
 // shutting it down, its events, the check and restart timers, and running part
 // programs.
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -58,6 +59,7 @@ class HostConnection : public HostLink {
   std::shared_ptr<HostProbes> HostProbes_;
   std::string gHostPath;
   bool cancelFlag = false;
+  bool endOfRunHeard = false;  // OnEndExecution came for the run under way
   std::string activeFullName, activeName;  // set by AttachActiveProgram
   // The serial number box of the current zone (the inspection options window);
   // empty while that window does not exist.
@@ -103,13 +105,15 @@ class HostConnection : public HostLink {
   void ReleaseAll();
   // Throws the "object not set" run-time error when no host is attached.
   void RequireHost() const;
+  // How long a run's end is waited for after EXECUTE has returned.
+  static constexpr std::chrono::milliseconds kEndOfRunWait{5000};
+  void WaitForEndOfRun();
   double RestartSeconds();  // the settings file's RestartTime, 5 when empty
   int IniInt(const std::string& section, const std::string& key, int defaultValue);
 
   HostBackend& backend_;
   AppEventsSink appEvents_;
   AppEventsQVXSink appEventsQVX_;
-  bool qvxSinkConnected_ = false;
   int checkTimerElapsed_ = 0;
   int restartTimerElapsed_ = 0;
 };
