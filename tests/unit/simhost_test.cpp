@@ -1058,12 +1058,16 @@ TEST_F(SimHostTest, TheDemoInstallationParsesAndItsExamplesRun) {
   ASSERT_EQ(probes->Count(), 2);
   EXPECT_EQ(probes->ItemByName("STAR5")->TipCount(), 5);
   EXPECT_EQ(programs["Align.prg"]->Tools()->Count(), 2);
+  // The demo host reports the end of a run after EXECUTE has returned.
   programs["Align.prg"]->EXECUTE();
+  clock.ProcessEvents();
   EXPECT_EQ(rec.events.back(), "end 1");
   EXPECT_TRUE(IsRegularFile(home + "/QUORVX.TXT"));
   programs["Cancelled.prg"]->EXECUTE();
+  clock.ProcessEvents();
   EXPECT_EQ(rec.events.back(), "end 2");
   programs["Breakpoint.prg"]->EXECUTE();
+  clock.ProcessEvents();
   EXPECT_EQ(rec.events.back(), "end 2");
   EXPECT_THROW(programs["Failing.prg"]->EXECUTE(), AutomationError);
 }
