@@ -42,7 +42,7 @@ std::string Core::UnescapeLangField(const std::string& text) {
 
 void Core::loadLanguage(int language) {
   languageLoaded_ = false;
-  WriteLog("loadLanguage: Start: Language: " + std::to_string(language), 9);
+  WriteLog("loadLanguage: Start: Language:" + std::to_string(language), 9);
   langTable_.clear();
   const std::string path = HomeFile("Lang.ini");
   if (!FileExists(path, true)) return;

@@ -319,6 +319,24 @@ TEST_F(FoundationTest, WritingWhereNoFileCanBeCreatedIsAnError) {
   EXPECT_THROW(core.WriteaFile({"x"}, Path("no/such/dir/f.txt"), false), RuntimeError);
 }
 
+TEST_F(FoundationTest, FileRoutinesLogTheirStartLinesWithTheValueRightAfterTheText) {
+  core.gDebugLevel = 10;
+  const std::string missing = Path("none.txt"), written = Path("w.txt"), keys = Path("k.txt");
+  Spit(keys, "K v\r\n");
+  core.getaFile(missing);
+  core.WriteaFile({"x"}, written, false);
+  core.parseFile(missing, " KEY ", false);
+  core.getaKeySet(keys, "K", 2);
+  core.loadLanguage(3);
+  const std::string log = Log();
+  for (const std::string& line :
+       {"getaFile: Start: Acquiring file:" + missing, "WriteaFile: Start: Writing file:" + written,
+        "parseFile: Parsing file:" + missing, std::string("parseFile: Looking for:KEY"),
+        "parseFile: File not found:" + missing, "getaKeySet: Start: File:" + keys,
+        std::string("loadLanguage: Start: Language:3")})
+    EXPECT_NE(log.find("UNSP: " + line + "\r\n"), std::string::npos) << line << "\n" << log;
+}
+
 // --- Language table ----------------------------------------------------------
 
 class LanguageTest : public FoundationTest {
