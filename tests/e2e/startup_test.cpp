@@ -263,7 +263,8 @@ TEST(BadInput, UnopenableLogIsToldOnce) {
 TEST(BadInput, MalformedSettingsAndLanguageTablesDoNotStopTheStation) {
   Station s;
   std::string junk = "debuglevel\r\n=\r\n!!\r\n$$ comment\r\nSingleZone = YES\r\nLanguage = 9\r\n";
-  junk += std::string("\x01\x02\xff\xfe binary \0 data", 22) + "\r\n";
+  const char binary[] = "\x01\x02\xff\xfe binary \0 data";  // a NUL inside the line
+  junk += std::string(binary, sizeof binary - 1) + "\r\n";
   junk += std::string(100000, 'x') + "\r\n";
   s.Put("zarv.ini", junk);
   s.Put("Lang.ini", "no tabs here\r\n\t\tempty key\r\n\tExit\r\n\tExit\tSortie\r\nNEW\tExit\tQuitter\r\n\t" +
