@@ -5,20 +5,23 @@
 
 namespace zarvane {
 
-// Lang.ini holds one entry per line with tab-separated fields, so line breaks
-// and tabs inside a text are written as \r, \n and \t (and a backslash in front
-// of one of those letters or of a backslash is doubled). Any other backslash is
-// kept as it stands, so hand-made files with Windows paths read unchanged.
+// Lang.ini holds one entry per line with tab-separated fields, so a text the
+// station appends that holds a tab, CR or LF has them written as ESC t, ESC r,
+// ESC n, and an ESC of its own as ESC ESC. ESC is a control character no text
+// editor types, so a table made by hand never holds one by accident and reads
+// back exactly as written, backslashes and all.
+namespace {
+constexpr char kEsc = '\x1B';
+}  // namespace
+
 std::string Core::EscapeLangField(const std::string& text) {
   std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\t') out += "\\t";
-    else if (c == '\\' && i + 1 < text.size() &&
-             (text[i + 1] == 'r' || text[i + 1] == 'n' || text[i + 1] == 't' || text[i + 1] == '\\'))
-      out += "\\\\";
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '\t') out += {kEsc, 't'};
+    else if (c == '\r') out += {kEsc, 'r'};
+    else if (c == '\n') out += {kEsc, 'n'};
+    else if (c == kEsc) out += {kEsc, kEsc};
     else out += c;
   }
   return out;
@@ -26,16 +29,19 @@ std::string Core::EscapeLangField(const std::string& text) {
 
 std::string Core::UnescapeLangField(const std::string& text) {
   std::string out;
+  out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    if (c == '\\' && i + 1 < text.size()) {
+    if (c == kEsc && i + 1 < text.size()) {
       const char n = text[i + 1];
-      if (n == 'r') { out += '\r'; ++i; continue; }
-      if (n == 'n') { out += '\n'; ++i; continue; }
-      if (n == 't') { out += '\t'; ++i; continue; }
-      if (n == '\\') { out += '\\'; ++i; continue; }
+      const char plain = n == 't' ? '\t' : n == 'r' ? '\r' : n == 'n' ? '\n' : n == kEsc ? kEsc : '\0';
+      if (plain != '\0') {
+        out += plain;
+        ++i;
+        continue;
+      }
     }
-    out += c;
+    out += c;  // an ESC before anything else stays as written
   }
   return out;
 }

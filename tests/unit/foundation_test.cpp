@@ -383,15 +383,42 @@ TEST_F(LanguageTest, WithoutATableNothingIsAppended) {
 TEST_F(LanguageTest, LineBreaksAndTabsAreEscapedAndRoundTrip) {
   Table("");
   core.loadLanguage(1);
-  const std::string text = "Line one\r\nLine\ttwo C:\\temp \\n";
+  const std::string text = "Line one\r\nLine\ttwo C:\\temp \\n in C:\\dir\\\tnext\x1B";
   core.Translate(text);
   const std::string table = TableNow();
   EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1) << table;
   core.loadLanguage(1);
   core.Translate(text);
   EXPECT_EQ(TableNow(), table);  // found again: not appended a second time
-  EXPECT_EQ(Core::UnescapeLangField(Core::EscapeLangField(text)), text);
-  EXPECT_EQ(Core::UnescapeLangField("C:\\Tallyx"), "C:\\Tallyx");
+}
+
+TEST_F(LanguageTest, EscapingIsReversibleForAwkwardTexts) {
+  // Every text of up to four characters drawn from the escape's own characters.
+  const std::string alphabet = "\\\t\r\n\x1Bnrta";
+  std::vector<std::string> texts = {""};
+  for (size_t from = 0, length = 1; length <= 4; ++length) {
+    const size_t to = texts.size();
+    for (size_t i = from; i < to; ++i)
+      for (char c : alphabet) texts.push_back(texts[i] + c);
+    from = to;
+  }
+  for (const std::string& text : texts) {
+    const std::string escaped = Core::EscapeLangField(text);
+    EXPECT_EQ(escaped.find_first_of("\t\r\n"), std::string::npos);
+    ASSERT_EQ(Core::UnescapeLangField(escaped), text) << ::testing::PrintToString(text);
+  }
+}
+
+TEST_F(LanguageTest, HandMadeTablesWithWindowsPathsReadBackUnchanged) {
+  const std::string table =
+      "\tC:\\temp\\new\tC:\\temp\\nouveau\r\n\tSee C:\\tallyx\\readme.txt\tVoir C:\\tallyx\\lisez.txt\r\n"
+      "\tC:\\dir\\\tC:\\rep\\\r\n";
+  Table(table);
+  core.loadLanguage(2);
+  EXPECT_EQ(core.Translate("C:\\temp\\new"), "C:\\temp\\nouveau");
+  EXPECT_EQ(core.Translate("See C:\\tallyx\\readme.txt"), "Voir C:\\tallyx\\lisez.txt");
+  EXPECT_EQ(core.Translate("C:\\dir\\"), "C:\\rep\\");
+  EXPECT_EQ(TableNow(), table);
 }
 
 TEST_F(LanguageTest, OddLinesAreIgnoredAndTheFirstDuplicateWins) {
