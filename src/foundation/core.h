@@ -163,7 +163,6 @@ class Core {
   // Language table.
   void loadLanguage(int language);
   std::string Translate(const std::string& text);
-  bool LanguageLoaded() const { return languageLoaded_; }
   // While set, Translate never appends to Lang.ini (used when nothing may be written).
   void SetLanguageReadOnly(bool readOnly) { languageReadOnly_ = readOnly; }
   // Passes the caption and tooltip of every captioned control through the table
@@ -174,8 +173,6 @@ class Core {
   static std::string UnescapeLangField(const std::string& text);
 
  private:
-  std::string NumberTextForLog(double v) const;
-
   bool logBlocked_ = false;  // the log could not be opened; told once until it works again
   struct LogStream;          // the log file held open for appending (log.cpp)
   std::shared_ptr<LogStream> logStream_;

@@ -1,6 +1,5 @@
 #include "station/station.h"
 
-
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "zarvane_version.h"
@@ -40,7 +39,7 @@ Station::Station(Core& core)
   frmMain("mnuSettings").onClick = [this] { frmOptions.Show(true); };
   frmMain.onResize = [this] { frmMain_Resize(); };
 
-  // Commands of subsystems that are not part of this build stay disabled, so
+  // Commands stay disabled until their subsystem plugs in and enables them, so
   // nothing pretends to work.
   for (const char* name : {"mnuRunQVXProg", "mnuProbeCal", "mnuMakePart", "mnuConvertPTS", "mnuReset", "mnuCheckNet",
                            "mnuAssoc", "mnuCopyZones", "mnuReanalyze", "mnuBladeStart", "mnuReprint", "cmdGo"})
