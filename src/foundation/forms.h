@@ -216,6 +216,10 @@ class Form {
   void PopupMenu(const std::string& menuFullName);
   // A mouse button released on the form itself, outside its controls (2 = right).
   std::function<void(int button)> onMouseUp;
+  // The window's key preview: when set, every key pressed in the window, in a
+  // control or on the window itself, comes here (13 Enter, 27 Escape, characters
+  // as their codes) and the controls see none.
+  std::function<void(int keyCode)> onKeyDown;
 
   // Event handlers the UI layer calls.
   virtual void Form_Load() {}

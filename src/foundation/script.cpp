@@ -162,6 +162,15 @@ ScriptRunner::ScriptRunner(Forms& forms, ScriptedOperator& op, Clock& clock, std
   }
 }
 
+int ScriptRunner::KeyCode(const ScriptCommand& c, size_t word) {
+  const std::string key = word < c.words.size() ? LCase(c.words[word]) : "";
+  if (key == "enter") return 13;
+  if (key == "escape") return 27;
+  if (key == "space") return 32;
+  if (!IsNumeric(key)) throw ScriptAbort{"line " + std::to_string(c.line) + ": key needs enter, escape, space or a key code"};
+  return ValInt(key);
+}
+
 Reply ScriptRunner::ParseReply(const ScriptCommand& c) {
   const std::string kind = c.words.empty() ? "" : LCase(c.words[0]);
   if (kind == "yes") return {Reply::Yes, ""};
@@ -221,9 +230,12 @@ void ScriptRunner::Execute(const ScriptCommand& c) {
     return;
   }
   if (c.words.empty()) throw ScriptAbort{where + c.verb + " needs a control name"};
-  if (c.verb == "rightclick") {
+  if (c.verb == "rightclick" || c.verb == "key") {
+    // The window itself, outside its controls.
     if (Form* form = forms_.ByName(c.words[0]); form && form->Loaded()) {
-      if (form->onMouseUp) form->onMouseUp(2);
+      if (!form->Visible()) throw ScriptAbort{where + "cannot " + c.verb + " " + c.words[0] + ": it is not open"};
+      if (c.verb == "rightclick" && form->onMouseUp) form->onMouseUp(2);
+      if (c.verb == "key" && form->onKeyDown) form->onKeyDown(KeyCode(c, 1));
       return;
     }
   }
@@ -256,8 +268,10 @@ void ScriptRunner::Execute(const ScriptCommand& c) {
     control.SetValue(value == "1" ? 1 : 0);
     control.Click();
   } else if (c.verb == "key") {
-    const int code = IEquals(value, "enter") ? 13 : ValInt(value);
-    if (control.onKeyDown) control.onKeyDown(code);
+    // The window's key preview takes the key before the control.
+    const int code = KeyCode(c, 1);
+    if (Form& form = control.Parent(); form.onKeyDown) form.onKeyDown(code);
+    else if (control.onKeyDown) control.onKeyDown(code);
   } else if (c.verb == "rightclick") {
     if (control.onMouseUp) control.onMouseUp(2);
   }

@@ -100,6 +100,8 @@ class ScriptRunner : public FormHost {
   void Execute(const ScriptCommand& command);
   void Expect(Control& control, const ScriptCommand& command);
   static Reply ParseReply(const ScriptCommand& command);
+  // The key code of a key command's key word (enter, escape, space or a number).
+  static int KeyCode(const ScriptCommand& command, size_t word);
 
   Forms& forms_;
   ScriptedOperator& op_;

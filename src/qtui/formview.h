@@ -14,6 +14,7 @@
 #include "foundation/forms.h"
 
 class QAction;
+class QKeyEvent;
 class QMenu;
 
 namespace zarvane {
@@ -44,6 +45,7 @@ class FormView : public QMainWindow {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
@@ -64,6 +66,8 @@ class FormView : public QMainWindow {
     bool separator = false;
   };
 
+  // Hands a key to the form's key preview, when it has one; true when it took the key.
+  bool ForwardKeyPreview(const QKeyEvent& event);
   void AddNewControls();
   QWidget* CreateWidget(Control& control);
   void ApplyControl(Item& item);

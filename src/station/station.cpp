@@ -49,6 +49,7 @@ Station::Station(Core& core)
   frmSplash("cmdOK").onClick = closeSplash;
   for (const char* name : {"fraMainFrame", "picLogo", "lblProductName", "lblCopyright", "lblStatus"})
     frmSplash(name).onClick = closeSplash;
+  frmSplash.onKeyDown = [closeSplash](int) { closeSplash(); };
   frmSplash("cmdHelp").onClick = [this] { SplashHelp(); };
   frmSplash("cmdSysInfo").onClick = [this] { SplashSystemInfo(); };
 }

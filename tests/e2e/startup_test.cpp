@@ -143,6 +143,16 @@ TEST_F(Configured, ExitUnloadsEveryWindowAndLogsTheShutdown) {
   EXPECT_TRUE(r.Has("WINDOW: frmMain closed"));
 }
 
+TEST_F(Configured, AKeyPressClosesTheAboutBox) {
+  Write();
+  const RunResult r = s.Run(
+      "press picLogo\nkey frmSplash.lblStatus 65\necho closed by a key in a label\n"
+      "press mnuAbout\nkey frmSplash escape\necho closed by a key on the window\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("WINDOW: frmSplash closed\nECHO: closed by a key in a label")) << r.transcript;
+  EXPECT_TRUE(r.Has("WINDOW: frmSplash closed\nECHO: closed by a key on the window")) << r.transcript;
+}
+
 TEST_F(Configured, SingleZoneScreenShowsOneZoneUnderTheProductName) {
   ini = WithLine(ini, "SZ_Serial =", "SZ_Serial = ON");
   Write();
