@@ -166,9 +166,14 @@ class Core {
   // While set, Translate never appends to Lang.ini (used when nothing may be written).
   void SetLanguageReadOnly(bool readOnly) { languageReadOnly_ = readOnly; }
   // Passes the caption and tooltip of every captioned control through the table
-  // again, always from the control's English source text (so a language switch
-  // back to English restores English). Controls named in `skip` keep their text.
-  void TranslateCaptions(Form& form, const std::string& logPrefix, const std::vector<std::string>& skip = {});
+  // again, always from the English text the code set (so a switch back to
+  // English restores English). A source text that is no English text of the
+  // table but the loaded language's translation of one (the code set an already
+  // translated text) stands for that English text and becomes the source.
+  void TranslateCaptions(Form& form, const std::string& logPrefix);
+  // The English text of the table whose translation in the loaded language is
+  // `text`; `text` itself when it is an English text of the table or no translation.
+  std::string EnglishOf(const std::string& text) const;
   static std::string EscapeLangField(const std::string& text);
   static std::string UnescapeLangField(const std::string& text);
 
@@ -180,6 +185,7 @@ class Core {
   bool languageReadOnly_ = false;
   std::array<ZoneState, kZones + 1> zones_;
   std::map<std::string, std::string> langTable_;  // key: case-folded English text
+  std::map<std::string, std::string> englishOf_;  // key: case-folded translation; value: its English text
 };
 
 }  // namespace zarvane

@@ -62,6 +62,7 @@ void Control::SetCaption(const std::string& caption) {
 }
 
 void Control::ShowTranslatedCaption(const std::string& caption) {
+  if (caption == caption_) return;  // windows repaint often: only a new text is a change
   caption_ = caption;
   Touch();
 }
@@ -73,6 +74,7 @@ void Control::SetToolTip(const std::string& tooltip) {
 }
 
 void Control::ShowTranslatedToolTip(const std::string& tooltip) {
+  if (tooltip == tooltip_) return;
   tooltip_ = tooltip;
   Touch();
 }

@@ -60,6 +60,7 @@ class Control {
   const std::string& SourceCaption() const { return sourceCaption_; }
   void SetCaption(const std::string& caption);             // the program sets an (English) caption
   void ShowTranslatedCaption(const std::string& caption);  // shown text only; source stays
+                                                           // (a change only when the text differs)
   const std::string& ToolTip() const { return tooltip_; }
   const std::string& SourceToolTip() const { return sourceTooltip_; }
   void SetToolTip(const std::string& tooltip);

@@ -50,6 +50,7 @@ void Core::loadLanguage(int language) {
   languageLoaded_ = false;
   WriteLog("loadLanguage: Start: Language:" + std::to_string(language), 9);
   langTable_.clear();
+  englishOf_.clear();
   const std::string path = HomeFile("Lang.ini");
   if (!FileExists(path, true)) return;
   auto lines = ReadLines(path);
@@ -72,6 +73,8 @@ void Core::loadLanguage(int language) {
       WriteLog(ErrorText({kErrKeyExists, "This key is already associated with an element of this collection"}) +
                    " Lang.ini: " + english,
                9);
+    } else if (!value.empty() && LCase(value) != LCase(english)) {
+      englishOf_.emplace(LCase(value), english);  // two texts with one translation: the first
     }
   }
   languageLoaded_ = true;
@@ -96,13 +99,20 @@ std::string Core::Translate(const std::string& text) {
   return it->second.empty() ? text : it->second;
 }
 
-void Core::TranslateCaptions(Form& form, const std::string& logPrefix, const std::vector<std::string>& skip) {
+std::string Core::EnglishOf(const std::string& text) const {
+  const std::string key = LCase(text);
+  if (langTable_.count(key)) return text;
+  const auto it = englishOf_.find(key);
+  return it == englishOf_.end() ? text : it->second;
+}
+
+void Core::TranslateCaptions(Form& form, const std::string& logPrefix) {
   for (const auto& control : form.Controls()) {
     if (!IsTranslatedOnRepaint(control->Type())) continue;
-    bool skipped = false;
-    for (const auto& name : skip)
-      if (control->Name() == name) skipped = true;
-    if (skipped) continue;
+    if (const std::string english = EnglishOf(control->SourceCaption()); english != control->SourceCaption())
+      control->SetCaption(english);
+    if (const std::string english = EnglishOf(control->SourceToolTip()); english != control->SourceToolTip())
+      control->SetToolTip(english);
     control->ShowTranslatedCaption(Translate(control->SourceCaption()));
     control->ShowTranslatedToolTip(Translate(control->SourceToolTip()));
     WriteLog(logPrefix + control->FullName(), 10);

@@ -279,6 +279,7 @@ void ScriptRunner::Execute(const ScriptCommand& c) {
 
 void ScriptRunner::Expect(Control& control, const ScriptCommand& c) {
   const std::string where = "line " + std::to_string(c.line) + ": ";
+  PaintChanged();
   if (c.words.size() < 2) throw ScriptAbort{where + "expect needs a control, a property and a value"};
   const std::string property = LCase(c.words[1]);
   const size_t start = c.rest.find(c.words[1], c.words[0].size()) + c.words[1].size();
@@ -298,14 +299,27 @@ void ScriptRunner::Expect(Control& control, const ScriptCommand& c) {
     throw ScriptAbort{where + "expected " + c.words[0] + " " + property + " '" + wanted + "' but it is '" + actual + "'"};
 }
 
+void ScriptRunner::PaintChanged() {
+  for (Form* form : forms_.Loaded()) {
+    if (!form->Visible()) continue;
+    const auto it = painted_.find(form);
+    if (it != painted_.end() && it->second == form->Revision()) continue;
+    form->Form_Paint();
+    painted_[form] = form->Revision();
+  }
+}
+
 void ScriptRunner::Run(const std::function<bool()>& finished) {
+  PaintChanged();
   while (next_ < commands_.size() && !finished()) {
     Execute(commands_[next_++]);
     clock_.ProcessEvents();
+    PaintChanged();
   }
 }
 
 void ScriptRunner::PopupMenu(Form& form, const std::string& menuFullName) {
+  PaintChanged();
   std::string items;
   for (const auto& control : form.Controls())
     if (control->Type() == ControlType::Menu && control->MenuParent() == menuFullName && control->Enabled() &&
@@ -319,7 +333,10 @@ void ScriptRunner::FormShown(Form& form) { op_.Line("WINDOW: " + form.Name() + "
 
 void ScriptRunner::FormHidden(Form& form) { op_.Line("WINDOW: " + form.Name() + " hidden"); }
 
-void ScriptRunner::FormUnloaded(Form& form) { op_.Line("WINDOW: " + form.Name() + " closed"); }
+void ScriptRunner::FormUnloaded(Form& form) {
+  painted_.erase(&form);
+  op_.Line("WINDOW: " + form.Name() + " closed");
+}
 
 void ScriptRunner::RunModal(Form& form) {
   while (form.Loaded() && form.Visible()) {
@@ -327,6 +344,7 @@ void ScriptRunner::RunModal(Form& form) {
       throw ScriptAbort{"the script ended while the window " + form.Name() + " was waiting for the operator"};
     Execute(commands_[next_++]);
     clock_.ProcessEvents();
+    PaintChanged();
   }
 }
 

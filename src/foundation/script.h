@@ -3,8 +3,10 @@
 // writes every prompt to a transcript, and the runner that reads a script and
 // drives the window models through their controls' handlers.
 
+#include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -98,6 +100,9 @@ class ScriptRunner : public FormHost {
 
  private:
   void Execute(const ScriptCommand& command);
+  // Paints every open window whose model changed since it was last painted, as
+  // the Qt windows do before they draw, so scripts read what an operator sees.
+  void PaintChanged();
   void Expect(Control& control, const ScriptCommand& command);
   static Reply ParseReply(const ScriptCommand& command);
   // The key code of a key command's key word (enter, escape, space or a number).
@@ -109,6 +114,7 @@ class ScriptRunner : public FormHost {
   std::vector<ScriptCommand> commands_;
   size_t next_ = 0;
   const Control* openPopup_ = nullptr;
+  std::map<const Form*, std::uint64_t> painted_;  // the revision each window was last painted at
 };
 
 }  // namespace zarvane

@@ -302,6 +302,7 @@ QMenu* FormView::MenuOf(const std::string& fullName) const {
 void FormView::Sync(bool force) {
   if (!form_) return;
   if (!force && drawn_ && revision_ == form_->Revision()) return;
+  Paint();
   SyncScope scope(host_.syncing_);
   AddNewControls();
   const std::string structure = MenuStructure();
@@ -315,6 +316,19 @@ void FormView::Sync(bool force) {
   for (Item& item : items_) ApplyControl(item);
   drawn_ = true;
   revision_ = form_->Revision();
+}
+
+void FormView::Paint() {
+  // The window paints (translates its captions) before a change is drawn; a
+  // message box from inside the paint must not paint it again meanwhile.
+  if (painting_ || !form_->Loaded() || !form_->Visible()) return;
+  painting_ = true;
+  try {
+    form_->Form_Paint();
+  } catch (const std::exception& e) {
+    host_.ReportError(e.what());
+  }
+  painting_ = false;
 }
 
 void FormView::ApplyWindow(bool menuBarChanged) {

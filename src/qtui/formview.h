@@ -28,7 +28,8 @@ class FormView : public QMainWindow {
 
   Form& Model() const { return *form_; }
   // Draws the model into the widgets when it changed since the last sync (or
-  // always with `force`). Never calls a handler.
+  // always with `force`), after the form's Form_Paint (captions are translated
+  // on every repaint). Calls no operator handler.
   void Sync(bool force = false);
   // The widget drawing a control; nullptr for timers, menus and unknown names.
   QWidget* WidgetOf(const std::string& fullName) const;
@@ -68,6 +69,7 @@ class FormView : public QMainWindow {
 
   // Hands a key to the form's key preview, when it has one; true when it took the key.
   bool ForwardKeyPreview(const QKeyEvent& event);
+  void Paint();
   void AddNewControls();
   QWidget* CreateWidget(Control& control);
   void ApplyControl(Item& item);
@@ -104,6 +106,7 @@ class FormView : public QMainWindow {
   bool menuBarVisible_ = false;
 
   bool drawn_ = false;
+  bool painting_ = false;
   bool shown_ = false;
   std::uint64_t revision_ = 0;
   double scaleX_ = 1.0, scaleY_ = 1.0;

@@ -243,7 +243,7 @@ void Station::Form_Load() {
     c.WriteLog("SingleZone INI option", 0);
     frmMain.ArrangeSingleZone();
     std::string keyLabel = c.GetKeyVal(c.gIniFile, "KeyLabel");
-    if (keyLabel.empty()) keyLabel = c.Translate("Serial");
+    if (keyLabel.empty()) keyLabel = "Serial";  // shown translated: the window translates it when it paints
     frmMain("lblRoute").SetCaption(keyLabel);
     if (zones) zones->loadStat(frmMain("lblRoute"), frmMain("cmbRoute"), keyLabel);
     const bool stats = Truthy(c.GetKeyVal(c.gIniFile, "SZ_Stats"));

@@ -162,6 +162,28 @@ TEST_F(Configured, SingleZoneScreenShowsOneZoneUnderTheProductName) {
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
 }
 
+TEST_F(Configured, CaptionsTheCodeSetsLaterAreShownTranslatedAndGoBackToEnglish) {
+  ini = WithLine(ini, "Language =", "Language = 2");
+  ini = WithLine(ini, "SZ_Serial =", "SZ_Serial = ON");
+  ini = WithLine(ini, "SZ_Stats =", "SZ_Stats = ON");
+  ini = WithLine(ini, "STAT1 =", "STAT1 = OPERATOR Operator Name");
+  Write();
+  s.Put("blades/Fan/Fan.op", "Operation Final\r\nBLADE Blade.prg KT1\r\n");
+  const std::string table = "\tSerial\tNum\xe9ro\r\n\tOperator Name\tOp\xe9rateur\r\n";
+  s.Put("Lang.ini", table);
+  const RunResult r = s.Run(
+      "expect lblRoute caption Num\xc3\xa9ro\nexpect lblSTAT1 caption Op\xc3\xa9rateur\n"
+      "select comboBlade(1) Fan\n"
+      "expect lblRoute caption Num\xc3\xa9ro\nexpect lblSTAT1 caption Op\xc3\xa9rateur\n"
+      "press mnuEnglish\nexpect lblRoute caption Serial\nexpect lblSTAT1 caption Operator Name\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  // Nothing translated became an English text of its own.
+  const std::string now = s.File("Lang.ini");
+  EXPECT_EQ(now.substr(0, table.size()), table);
+  EXPECT_EQ(now.find("NEW\tNum\xe9ro"), std::string::npos) << now;
+  EXPECT_EQ(now.find("NEW\tOp\xe9rateur"), std::string::npos) << now;
+}
+
 TEST_F(Configured, ZoneDisableSettingDisablesOnlyThatZone) {
   ini = WithLine(ini, "SingleZone =", "SingleZone = OFF");
   ini = WithLine(ini, "!Zone3_DISABLE", "Zone3_DISABLE = ON");

@@ -154,6 +154,16 @@ TEST_F(StationWindows, SplashShowsProductStatusAndTheAboutButtons) {
   EXPECT_EQ(View(station.frmSplash), nullptr);
 }
 
+TEST_F(StationWindows, ACaptionSetLaterIsDrawnTranslatedOnce) {
+  Start("SingleZone = OFF\r\nLanguage = 2\r\n");
+  station.frmMain("lblProbe").SetCaption("Part #");
+  host.SyncAll();
+  EXPECT_EQ(Widget<QLabel>(station.frmMain, "lblProbe")->text(), QString::fromUtf8("Pièce"));
+  const auto revision = station.frmMain.Revision();
+  host.SyncAll();
+  EXPECT_EQ(station.frmMain.Revision(), revision);  // painting again changes nothing
+}
+
 TEST_F(StationWindows, AKeyPressClosesTheAboutBox) {
   Start("SingleZone = ON\r\n");
   auto press = [](QWidget* target) {

@@ -449,5 +449,27 @@ TEST_F(LanguageTest, CaptionsAreTranslatedFromTheirEnglishSource) {
   EXPECT_EQ(TableNow().find("Quitter\tQuitter"), std::string::npos);
 }
 
+TEST_F(LanguageTest, ACaptionSetFromATranslationStandsForItsEnglishText) {
+  const std::string table = "\tSerial\tNum\xe9ro\r\n\tPart #\tPi\xe8" "ce\r\n";
+  Table(table);
+  Form window(forms, "frmTest");
+  Control& label = window.Add(ControlType::Label, "lblRoute");
+  core.loadLanguage(2);
+  label.SetCaption(core.Translate("Serial"));  // the code set an already translated text
+  label.SetToolTip("Pi\xc8" "CE");
+  core.TranslateCaptions(window, "frmTest: Repaint: ");
+  EXPECT_EQ(label.Caption(), "Num\xe9ro");
+  EXPECT_EQ(label.SourceCaption(), "Serial");
+  EXPECT_EQ(label.ToolTip(), "Pi\xe8" "ce");
+  const auto revision = window.Revision();
+  core.TranslateCaptions(window, "frmTest: Repaint: ");
+  EXPECT_EQ(window.Revision(), revision);  // a repaint that changes nothing is no change
+  core.loadLanguage(1);
+  core.TranslateCaptions(window, "frmTest: Repaint: ");
+  EXPECT_EQ(label.Caption(), "Serial");
+  EXPECT_EQ(label.ToolTip(), "Part #");
+  EXPECT_EQ(TableNow(), table);
+}
+
 }  // namespace
 }  // namespace zarvane::testing
