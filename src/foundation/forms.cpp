@@ -266,11 +266,20 @@ void Form::Show(bool modal) {
   visible_ = true;
   modal_ = modal;
   Touch();
-  Form_Paint();  // captions are translated before the window is drawn
+  Repaint();  // captions are translated before the window is drawn
   if (FormHost* host = forms_.Host()) {
     host->FormShown(*this);
     if (modal) host->RunModal(*this);
   }
+}
+
+void Form::Repaint() {
+  Form_Paint();
+  paintedRevision_ = revision_;
+}
+
+void Form::RepaintIfChanged() {
+  if (loaded_ && visible_ && revision_ != paintedRevision_) Repaint();
 }
 
 void Form::Hide() {

@@ -222,6 +222,13 @@ class Form {
   // as their codes) and the controls see none.
   std::function<void(int keyCode)> onKeyDown;
 
+  // Paints the window now (Form_Paint translates its captions) and remembers
+  // the model it painted.
+  void Repaint();
+  // Paints the window when it is open and its model changed since it was last
+  // painted: the UI layer calls this before it draws or reads the window.
+  void RepaintIfChanged();
+
   // Event handlers the UI layer calls.
   virtual void Form_Load() {}
   virtual void Form_Unload() {}
@@ -248,6 +255,7 @@ class Form {
   std::vector<std::unique_ptr<Control>> controls_;
   std::map<std::string, Control*> byName_;
   std::uint64_t revision_ = 0;
+  std::uint64_t paintedRevision_ = ~std::uint64_t{0};
 };
 
 // The loaded forms (VB's Forms collection), the UI host that draws them, and the

@@ -300,13 +300,7 @@ void ScriptRunner::Expect(Control& control, const ScriptCommand& c) {
 }
 
 void ScriptRunner::PaintChanged() {
-  for (Form* form : forms_.Loaded()) {
-    if (!form->Visible()) continue;
-    const auto it = painted_.find(form);
-    if (it != painted_.end() && it->second == form->Revision()) continue;
-    form->Form_Paint();
-    painted_[form] = form->Revision();
-  }
+  for (Form* form : forms_.Loaded()) form->RepaintIfChanged();
 }
 
 void ScriptRunner::Run(const std::function<bool()>& finished) {
@@ -333,10 +327,7 @@ void ScriptRunner::FormShown(Form& form) { op_.Line("WINDOW: " + form.Name() + "
 
 void ScriptRunner::FormHidden(Form& form) { op_.Line("WINDOW: " + form.Name() + " hidden"); }
 
-void ScriptRunner::FormUnloaded(Form& form) {
-  painted_.erase(&form);
-  op_.Line("WINDOW: " + form.Name() + " closed");
-}
+void ScriptRunner::FormUnloaded(Form& form) { op_.Line("WINDOW: " + form.Name() + " closed"); }
 
 void ScriptRunner::RunModal(Form& form) {
   while (form.Loaded() && form.Visible()) {

@@ -3,10 +3,8 @@
 // writes every prompt to a transcript, and the runner that reads a script and
 // drives the window models through their controls' handlers.
 
-#include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -114,7 +112,6 @@ class ScriptRunner : public FormHost {
   std::vector<ScriptCommand> commands_;
   size_t next_ = 0;
   const Control* openPopup_ = nullptr;
-  std::map<const Form*, std::uint64_t> painted_;  // the revision each window was last painted at
 };
 
 }  // namespace zarvane

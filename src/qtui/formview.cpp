@@ -321,10 +321,10 @@ void FormView::Sync(bool force) {
 void FormView::Paint() {
   // The window paints (translates its captions) before a change is drawn; a
   // message box from inside the paint must not paint it again meanwhile.
-  if (painting_ || !form_->Loaded() || !form_->Visible()) return;
+  if (painting_) return;
   painting_ = true;
   try {
-    form_->Form_Paint();
+    form_->RepaintIfChanged();
   } catch (const std::exception& e) {
     host_.ReportError(e.what());
   }

@@ -28,8 +28,9 @@ class FormView : public QMainWindow {
 
   Form& Model() const { return *form_; }
   // Draws the model into the widgets when it changed since the last sync (or
-  // always with `force`), after the form's Form_Paint (captions are translated
-  // on every repaint). Calls no operator handler.
+  // always with `force`), after the form has repainted a changed model
+  // (Form::RepaintIfChanged: captions are translated on every repaint). Calls no
+  // operator handler.
   void Sync(bool force = false);
   // The widget drawing a control; nullptr for timers, menus and unknown names.
   QWidget* WidgetOf(const std::string& fullName) const;

@@ -335,7 +335,7 @@ void Station::ExitVB() {
 void Station::mnuLanguage_Click(int language) {
   c.loadLanguage(language);
   for (int l = 1; l <= 5; ++l) frmMain(FrmMain::LanguageMenu(l)).SetValue(l == language ? 1 : 0);
-  frmMain.Form_Paint();
+  frmMain.Repaint();
   frmMain.Refresh();
 }
 
