@@ -167,7 +167,8 @@ int ScriptRunner::KeyCode(const ScriptCommand& c, size_t word) {
   if (key == "enter") return 13;
   if (key == "escape") return 27;
   if (key == "space") return 32;
-  if (!IsNumeric(key)) throw ScriptAbort{"line " + std::to_string(c.line) + ": key needs enter, escape, space or a key code"};
+  if (!IsNumeric(key))
+    throw ScriptAbort{"line " + std::to_string(c.line) + ": key needs enter, escape, space or a key code"};
   return ValInt(key);
 }
 
