@@ -169,19 +169,21 @@ class Core {
   // Language table.
   void loadLanguage(int language);
   std::string Translate(const std::string& text);
-  bool LanguageLoaded() const { return languageLoaded_; }
   // While set, Translate never appends to Lang.ini (used when nothing may be written).
   void SetLanguageReadOnly(bool readOnly) { languageReadOnly_ = readOnly; }
   // Passes the caption and tooltip of every captioned control through the table
-  // again, always from the control's English source text (so a language switch
-  // back to English restores English). Controls named in `skip` keep their text.
-  void TranslateCaptions(Form& form, const std::string& logPrefix, const std::vector<std::string>& skip = {});
+  // again, always from the English text the code set (so a switch back to
+  // English restores English). A source text that is no English text of the
+  // table but the loaded language's translation of one (the code set an already
+  // translated text) stands for that English text and becomes the source.
+  void TranslateCaptions(Form& form, const std::string& logPrefix);
+  // The English text of the table whose translation in the loaded language is
+  // `text`; `text` itself when it is an English text of the table or no translation.
+  std::string EnglishOf(const std::string& text) const;
   static std::string EscapeLangField(const std::string& text);
   static std::string UnescapeLangField(const std::string& text);
 
  private:
-  std::string NumberTextForLog(double v) const;
-
   bool logBlocked_ = false;  // the log could not be opened; told once until it works again
   struct LogStream;          // the log file held open for appending (log.cpp)
   std::shared_ptr<LogStream> logStream_;
@@ -189,6 +191,7 @@ class Core {
   bool languageReadOnly_ = false;
   std::array<ZoneState, kZones + 1> zones_;
   std::map<std::string, std::string> langTable_;  // key: case-folded English text
+  std::map<std::string, std::string> englishOf_;  // key: case-folded translation; value: its English text
 };
 
 }  // namespace zarvane

@@ -162,7 +162,7 @@ void Core::ChangeDir(const std::string& path) {
 }
 
 OptTexts Core::getaFile(const std::string& path) {
-  WriteLog("getaFile: Start: Acquiring file: " + path, 9);
+  WriteLog("getaFile: Start: Acquiring file:" + path, 9);
   if (!FileExists(path, true)) {
     WriteLog("getaFile: End: File didn't exist.", 0);
     return std::nullopt;
@@ -180,7 +180,7 @@ OptTexts Core::getaFile(const std::string& path) {
 }
 
 void Core::WriteaFile(const Texts& items, const std::string& path, bool keepBackup) {
-  WriteLog("WriteaFile: Start: Writing file: " + path, 7);
+  WriteLog("WriteaFile: Start: Writing file:" + path, 7);
   if (keepBackup && FileExists(path, true)) {
     WriteLog("WriteaFile: File existed, MadeOLD for backup.", 0);
     MakeOLD(path);
@@ -195,10 +195,10 @@ bool Core::parseFile(const std::string& path, const std::string& keyword, bool s
     WriteLog("parseFile: End: param: " + keyword + " File was null.", 9);
     return false;
   }
-  WriteLog("parseFile: Parsing file: " + path, 9);
-  WriteLog("parseFile: Looking for: " + Trim(keyword), 10);
+  WriteLog("parseFile: Parsing file:" + path, 9);
+  WriteLog("parseFile: Looking for:" + Trim(keyword), 10);
   if (!FileExists(path, true)) {
-    WriteLog("parseFile: File not found: " + path, 0);
+    WriteLog("parseFile: File not found:" + path, 0);
     return false;
   }
   bool found = false;
@@ -245,7 +245,7 @@ OptTexts Core::getaLine(const std::string& path, const std::string& keyword, boo
 }
 
 OptTexts Core::getaKeySet(const std::string& path, const std::string& key, int column) {
-  WriteLog("getaKeySet: Start: File: " + path, 7);
+  WriteLog("getaKeySet: Start: File:" + path, 7);
   if (!FileExists(path, true)) {
     WriteLog("getaKeySet: End: File didn't exist.", 0);
     return std::nullopt;

@@ -62,6 +62,7 @@ void Control::SetCaption(const std::string& caption) {
 }
 
 void Control::ShowTranslatedCaption(const std::string& caption) {
+  if (caption == caption_) return;  // windows repaint often: only a new text is a change
   caption_ = caption;
   Touch();
 }
@@ -73,6 +74,7 @@ void Control::SetToolTip(const std::string& tooltip) {
 }
 
 void Control::ShowTranslatedToolTip(const std::string& tooltip) {
+  if (tooltip == tooltip_) return;
   tooltip_ = tooltip;
   Touch();
 }
@@ -264,11 +266,20 @@ void Form::Show(bool modal) {
   visible_ = true;
   modal_ = modal;
   Touch();
-  Form_Paint();  // captions are translated before the window is drawn
+  Repaint();  // captions are translated before the window is drawn
   if (FormHost* host = forms_.Host()) {
     host->FormShown(*this);
     if (modal) host->RunModal(*this);
   }
+}
+
+void Form::Repaint() {
+  Form_Paint();
+  paintedRevision_ = revision_;
+}
+
+void Form::RepaintIfChanged() {
+  if (loaded_ && visible_ && revision_ != paintedRevision_) Repaint();
 }
 
 void Form::Hide() {

@@ -60,6 +60,7 @@ class Control {
   const std::string& SourceCaption() const { return sourceCaption_; }
   void SetCaption(const std::string& caption);             // the program sets an (English) caption
   void ShowTranslatedCaption(const std::string& caption);  // shown text only; source stays
+                                                           // (a change only when the text differs)
   const std::string& ToolTip() const { return tooltip_; }
   const std::string& SourceToolTip() const { return sourceTooltip_; }
   void SetToolTip(const std::string& tooltip);
@@ -216,6 +217,17 @@ class Form {
   void PopupMenu(const std::string& menuFullName);
   // A mouse button released on the form itself, outside its controls (2 = right).
   std::function<void(int button)> onMouseUp;
+  // The window's key preview: when set, every key pressed in the window, in a
+  // control or on the window itself, comes here (13 Enter, 27 Escape, characters
+  // as their codes) and the controls see none.
+  std::function<void(int keyCode)> onKeyDown;
+
+  // Paints the window now (Form_Paint translates its captions) and remembers
+  // the model it painted.
+  void Repaint();
+  // Paints the window when it is open and its model changed since it was last
+  // painted: the UI layer calls this before it draws or reads the window.
+  void RepaintIfChanged();
 
   // Event handlers the UI layer calls.
   virtual void Form_Load() {}
@@ -243,6 +255,7 @@ class Form {
   std::vector<std::unique_ptr<Control>> controls_;
   std::map<std::string, Control*> byName_;
   std::uint64_t revision_ = 0;
+  std::uint64_t paintedRevision_ = ~std::uint64_t{0};
 };
 
 // The loaded forms (VB's Forms collection), the UI host that draws them, and the

@@ -5,20 +5,23 @@
 
 namespace zarvane {
 
-// Lang.ini holds one entry per line with tab-separated fields, so line breaks
-// and tabs inside a text are written as \r, \n and \t (and a backslash in front
-// of one of those letters or of a backslash is doubled). Any other backslash is
-// kept as it stands, so hand-made files with Windows paths read unchanged.
+// Lang.ini holds one entry per line with tab-separated fields, so a text the
+// station appends that holds a tab, CR or LF has them written as ESC t, ESC r,
+// ESC n, and an ESC of its own as ESC ESC. ESC is a control character no text
+// editor types, so a table made by hand never holds one by accident and reads
+// back exactly as written, backslashes and all.
+namespace {
+constexpr char kEsc = '\x1B';
+}  // namespace
+
 std::string Core::EscapeLangField(const std::string& text) {
   std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\t') out += "\\t";
-    else if (c == '\\' && i + 1 < text.size() &&
-             (text[i + 1] == 'r' || text[i + 1] == 'n' || text[i + 1] == 't' || text[i + 1] == '\\'))
-      out += "\\\\";
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '\t') out += {kEsc, 't'};
+    else if (c == '\r') out += {kEsc, 'r'};
+    else if (c == '\n') out += {kEsc, 'n'};
+    else if (c == kEsc) out += {kEsc, kEsc};
     else out += c;
   }
   return out;
@@ -26,24 +29,28 @@ std::string Core::EscapeLangField(const std::string& text) {
 
 std::string Core::UnescapeLangField(const std::string& text) {
   std::string out;
+  out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    if (c == '\\' && i + 1 < text.size()) {
+    if (c == kEsc && i + 1 < text.size()) {
       const char n = text[i + 1];
-      if (n == 'r') { out += '\r'; ++i; continue; }
-      if (n == 'n') { out += '\n'; ++i; continue; }
-      if (n == 't') { out += '\t'; ++i; continue; }
-      if (n == '\\') { out += '\\'; ++i; continue; }
+      const char plain = n == 't' ? '\t' : n == 'r' ? '\r' : n == 'n' ? '\n' : n == kEsc ? kEsc : '\0';
+      if (plain != '\0') {
+        out += plain;
+        ++i;
+        continue;
+      }
     }
-    out += c;
+    out += c;  // an ESC before anything else stays as written
   }
   return out;
 }
 
 void Core::loadLanguage(int language) {
   languageLoaded_ = false;
-  WriteLog("loadLanguage: Start: Language: " + std::to_string(language), 9);
+  WriteLog("loadLanguage: Start: Language:" + std::to_string(language), 9);
   langTable_.clear();
+  englishOf_.clear();
   const std::string path = HomeFile("Lang.ini");
   if (!FileExists(path, true)) return;
   auto lines = ReadLines(path);
@@ -66,6 +73,8 @@ void Core::loadLanguage(int language) {
       WriteLog(ErrorText({kErrKeyExists, "This key is already associated with an element of this collection"}) +
                    " Lang.ini: " + english,
                9);
+    } else if (!value.empty() && LCase(value) != LCase(english)) {
+      englishOf_.emplace(LCase(value), english);  // two texts with one translation: the first
     }
   }
   languageLoaded_ = true;
@@ -90,13 +99,20 @@ std::string Core::Translate(const std::string& text) {
   return it->second.empty() ? text : it->second;
 }
 
-void Core::TranslateCaptions(Form& form, const std::string& logPrefix, const std::vector<std::string>& skip) {
+std::string Core::EnglishOf(const std::string& text) const {
+  const std::string key = LCase(text);
+  if (langTable_.count(key)) return text;
+  const auto it = englishOf_.find(key);
+  return it == englishOf_.end() ? text : it->second;
+}
+
+void Core::TranslateCaptions(Form& form, const std::string& logPrefix) {
   for (const auto& control : form.Controls()) {
     if (!IsTranslatedOnRepaint(control->Type())) continue;
-    bool skipped = false;
-    for (const auto& name : skip)
-      if (control->Name() == name) skipped = true;
-    if (skipped) continue;
+    if (const std::string english = EnglishOf(control->SourceCaption()); english != control->SourceCaption())
+      control->SetCaption(english);
+    if (const std::string english = EnglishOf(control->SourceToolTip()); english != control->SourceToolTip())
+      control->SetToolTip(english);
     control->ShowTranslatedCaption(Translate(control->SourceCaption()));
     control->ShowTranslatedToolTip(Translate(control->SourceToolTip()));
     WriteLog(logPrefix + control->FullName(), 10);

@@ -34,9 +34,9 @@ std::string Describe(const Reply& r) {
   return "?";
 }
 
-// A control can be acted on when its window is open and it and every frame or
-// menu it sits in are visible and enabled.
-// Why an operator could not reach the control; empty when it can. `openPopup`
+// Why an operator could not reach the control; empty when it can: a control can
+// be acted on when its window is open and it and every frame or menu it sits in
+// are visible and enabled. `openPopup`
 // is the pop-up menu on the screen, whose items are reachable though the menu
 // itself never shows in the menu bar.
 std::string Unusable(Control& control, const Control* openPopup) {
@@ -162,6 +162,16 @@ ScriptRunner::ScriptRunner(Forms& forms, ScriptedOperator& op, Clock& clock, std
   }
 }
 
+int ScriptRunner::KeyCode(const ScriptCommand& c, size_t word) {
+  const std::string key = word < c.words.size() ? LCase(c.words[word]) : "";
+  if (key == "enter") return 13;
+  if (key == "escape") return 27;
+  if (key == "space") return 32;
+  if (!IsNumeric(key))
+    throw ScriptAbort{"line " + std::to_string(c.line) + ": key needs enter, escape, space or a key code"};
+  return ValInt(key);
+}
+
 Reply ScriptRunner::ParseReply(const ScriptCommand& c) {
   const std::string kind = c.words.empty() ? "" : LCase(c.words[0]);
   if (kind == "yes") return {Reply::Yes, ""};
@@ -221,9 +231,12 @@ void ScriptRunner::Execute(const ScriptCommand& c) {
     return;
   }
   if (c.words.empty()) throw ScriptAbort{where + c.verb + " needs a control name"};
-  if (c.verb == "rightclick") {
+  if (c.verb == "rightclick" || c.verb == "key") {
+    // The window itself, outside its controls.
     if (Form* form = forms_.ByName(c.words[0]); form && form->Loaded()) {
-      if (form->onMouseUp) form->onMouseUp(2);
+      if (!form->Visible()) throw ScriptAbort{where + "cannot " + c.verb + " " + c.words[0] + ": it is not open"};
+      if (c.verb == "rightclick" && form->onMouseUp) form->onMouseUp(2);
+      if (c.verb == "key" && form->onKeyDown) form->onKeyDown(KeyCode(c, 1));
       return;
     }
   }
@@ -256,8 +269,10 @@ void ScriptRunner::Execute(const ScriptCommand& c) {
     control.SetValue(value == "1" ? 1 : 0);
     control.Click();
   } else if (c.verb == "key") {
-    const int code = IEquals(value, "enter") ? 13 : ValInt(value);
-    if (control.onKeyDown) control.onKeyDown(code);
+    // The window's key preview takes the key before the control.
+    const int code = KeyCode(c, 1);
+    if (Form& form = control.Parent(); form.onKeyDown) form.onKeyDown(code);
+    else if (control.onKeyDown) control.onKeyDown(code);
   } else if (c.verb == "rightclick") {
     if (control.onMouseUp) control.onMouseUp(2);
   }
@@ -265,6 +280,7 @@ void ScriptRunner::Execute(const ScriptCommand& c) {
 
 void ScriptRunner::Expect(Control& control, const ScriptCommand& c) {
   const std::string where = "line " + std::to_string(c.line) + ": ";
+  PaintChanged();
   if (c.words.size() < 2) throw ScriptAbort{where + "expect needs a control, a property and a value"};
   const std::string property = LCase(c.words[1]);
   const size_t start = c.rest.find(c.words[1], c.words[0].size()) + c.words[1].size();
@@ -284,14 +300,21 @@ void ScriptRunner::Expect(Control& control, const ScriptCommand& c) {
     throw ScriptAbort{where + "expected " + c.words[0] + " " + property + " '" + wanted + "' but it is '" + actual + "'"};
 }
 
+void ScriptRunner::PaintChanged() {
+  for (Form* form : forms_.Loaded()) form->RepaintIfChanged();
+}
+
 void ScriptRunner::Run(const std::function<bool()>& finished) {
+  PaintChanged();
   while (next_ < commands_.size() && !finished()) {
     Execute(commands_[next_++]);
     clock_.ProcessEvents();
+    PaintChanged();
   }
 }
 
 void ScriptRunner::PopupMenu(Form& form, const std::string& menuFullName) {
+  PaintChanged();
   std::string items;
   for (const auto& control : form.Controls())
     if (control->Type() == ControlType::Menu && control->MenuParent() == menuFullName && control->Enabled() &&
@@ -313,6 +336,7 @@ void ScriptRunner::RunModal(Form& form) {
       throw ScriptAbort{"the script ended while the window " + form.Name() + " was waiting for the operator"};
     Execute(commands_[next_++]);
     clock_.ProcessEvents();
+    PaintChanged();
   }
 }
 

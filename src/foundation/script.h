@@ -98,8 +98,13 @@ class ScriptRunner : public FormHost {
 
  private:
   void Execute(const ScriptCommand& command);
+  // Paints every open window whose model changed since it was last painted, as
+  // the Qt windows do before they draw, so scripts read what an operator sees.
+  void PaintChanged();
   void Expect(Control& control, const ScriptCommand& command);
   static Reply ParseReply(const ScriptCommand& command);
+  // The key code of a key command's key word (enter, escape, space or a number).
+  static int KeyCode(const ScriptCommand& command, size_t word);
 
   Forms& forms_;
   ScriptedOperator& op_;

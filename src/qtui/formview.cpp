@@ -65,6 +65,29 @@ QStringList ToQtList(const std::vector<std::string>& items) {
 
 int Pixels(int twips, double scale) { return qRound(twips / kTwipsPerPixel * scale); }
 
+// A key as the window models see it: 13 Enter, 27 Escape, 9 Tab, 8 Backspace,
+// characters as their codes, other keys 0. Modifier keys alone are no key press.
+bool KeyCodeOf(const QKeyEvent& event, int& code) {
+  const int key = event.key();
+  switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_unknown:
+      return false;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: code = 13; return true;
+    case Qt::Key_Escape: code = 27; return true;
+    case Qt::Key_Tab: code = 9; return true;
+    case Qt::Key_Backspace: code = 8; return true;
+    default: code = key < 0x100 ? key : 0; return true;
+  }
+}
+
 // Counts the host as drawing while a sync runs, so no handler fires meanwhile.
 class SyncScope {
  public:
@@ -279,6 +302,7 @@ QMenu* FormView::MenuOf(const std::string& fullName) const {
 void FormView::Sync(bool force) {
   if (!form_) return;
   if (!force && drawn_ && revision_ == form_->Revision()) return;
+  Paint();
   SyncScope scope(host_.syncing_);
   AddNewControls();
   const std::string structure = MenuStructure();
@@ -292,6 +316,19 @@ void FormView::Sync(bool force) {
   for (Item& item : items_) ApplyControl(item);
   drawn_ = true;
   revision_ = form_->Revision();
+}
+
+void FormView::Paint() {
+  // The window paints (translates its captions) before a change is drawn; a
+  // message box from inside the paint must not paint it again meanwhile.
+  if (painting_) return;
+  painting_ = true;
+  try {
+    form_->RepaintIfChanged();
+  } catch (const std::exception& e) {
+    host_.ReportError(e.what());
+  }
+  painting_ = false;
 }
 
 void FormView::ApplyWindow(bool menuBarChanged) {
@@ -715,6 +752,7 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
       return false;
     }
     case QEvent::KeyPress: {
+      if (ForwardKeyPreview(*static_cast<QKeyEvent*>(event))) return true;
       if (type != ControlType::ComboBox && type != ControlType::TextBox) return false;
       const int key = static_cast<QKeyEvent*>(event)->key();
       if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
@@ -724,6 +762,22 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
     default:
       return false;
   }
+}
+
+bool FormView::ForwardKeyPreview(const QKeyEvent& event) {
+  int code = 0;
+  if (!form_ || !form_->onKeyDown || !KeyCodeOf(event, code) || !host_.Exists(form_)) return false;
+  Form* form = form_;
+  host_.Dispatch([form, code] {
+    if (form->onKeyDown) form->onKeyDown(code);
+  });
+  return true;
+}
+
+void FormView::keyPressEvent(QKeyEvent* event) {
+  // A key on the window itself, with no control holding the focus.
+  if (ForwardKeyPreview(*event)) return;
+  QMainWindow::keyPressEvent(event);
 }
 
 void FormView::closeEvent(QCloseEvent* event) {

@@ -14,6 +14,7 @@
 #include "foundation/forms.h"
 
 class QAction;
+class QKeyEvent;
 class QMenu;
 
 namespace zarvane {
@@ -27,7 +28,9 @@ class FormView : public QMainWindow {
 
   Form& Model() const { return *form_; }
   // Draws the model into the widgets when it changed since the last sync (or
-  // always with `force`). Never calls a handler.
+  // always with `force`), after the form has repainted a changed model
+  // (Form::RepaintIfChanged: captions are translated on every repaint). Calls no
+  // operator handler.
   void Sync(bool force = false);
   // The widget drawing a control; nullptr for timers, menus and unknown names.
   QWidget* WidgetOf(const std::string& fullName) const;
@@ -44,6 +47,7 @@ class FormView : public QMainWindow {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
@@ -64,6 +68,9 @@ class FormView : public QMainWindow {
     bool separator = false;
   };
 
+  // Hands a key to the form's key preview, when it has one; true when it took the key.
+  bool ForwardKeyPreview(const QKeyEvent& event);
+  void Paint();
   void AddNewControls();
   QWidget* CreateWidget(Control& control);
   void ApplyControl(Item& item);
@@ -100,6 +107,7 @@ class FormView : public QMainWindow {
   bool menuBarVisible_ = false;
 
   bool drawn_ = false;
+  bool painting_ = false;
   bool shown_ = false;
   std::uint64_t revision_ = 0;
   double scaleX_ = 1.0, scaleY_ = 1.0;

@@ -1,6 +1,5 @@
 #include "station/station.h"
 
-
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "zarvane_version.h"
@@ -40,7 +39,7 @@ Station::Station(Core& core)
   frmMain("mnuSettings").onClick = [this] { frmOptions.Show(true); };
   frmMain.onResize = [this] { frmMain_Resize(); };
 
-  // Commands of subsystems that are not part of this build stay disabled, so
+  // Commands stay disabled until their subsystem plugs in and enables them, so
   // nothing pretends to work.
   for (const char* name : {"mnuRunQVXProg", "mnuProbeCal", "mnuMakePart", "mnuConvertPTS", "mnuReset", "mnuCheckNet",
                            "mnuAssoc", "mnuCopyZones", "mnuReanalyze", "mnuBladeStart", "mnuReprint", "cmdGo"})
@@ -50,6 +49,7 @@ Station::Station(Core& core)
   frmSplash("cmdOK").onClick = closeSplash;
   for (const char* name : {"fraMainFrame", "picLogo", "lblProductName", "lblCopyright", "lblStatus"})
     frmSplash(name).onClick = closeSplash;
+  frmSplash.onKeyDown = [closeSplash](int) { closeSplash(); };
   frmSplash("cmdHelp").onClick = [this] { SplashHelp(); };
   frmSplash("cmdSysInfo").onClick = [this] { SplashSystemInfo(); };
 }
@@ -256,7 +256,7 @@ void Station::Form_Load() {
     c.WriteLog("SingleZone INI option", 0);
     frmMain.ArrangeSingleZone();
     std::string keyLabel = c.GetKeyVal(c.gIniFile, "KeyLabel");
-    if (keyLabel.empty()) keyLabel = c.Translate("Serial");
+    if (keyLabel.empty()) keyLabel = "Serial";  // shown translated: the window translates it when it paints
     frmMain("lblRoute").SetCaption(keyLabel);
     if (zones) zones->loadStat(frmMain("lblRoute"), frmMain("cmbRoute"), keyLabel);
     const bool stats = Truthy(c.GetKeyVal(c.gIniFile, "SZ_Stats"));
@@ -348,7 +348,7 @@ void Station::ExitVB() {
 void Station::mnuLanguage_Click(int language) {
   c.loadLanguage(language);
   for (int l = 1; l <= 5; ++l) frmMain(FrmMain::LanguageMenu(l)).SetValue(l == language ? 1 : 0);
-  frmMain.Form_Paint();
+  frmMain.Repaint();
   frmMain.Refresh();
 }
 

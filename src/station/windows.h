@@ -1,6 +1,6 @@
 #pragma once
-// Window models of the station's spine: the main window, the splash/about
-// window and the progress window.
+// Window models of the station's spine: the main window and the splash/about
+// window (the progress window is a foundation model, foundation/progress.h).
 
 #include <functional>
 #include <string>

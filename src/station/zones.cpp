@@ -181,7 +181,7 @@ void Zones::comboBlade_Click(int n) {
     Control& keyLabel = main_("lblRoute");
     keyLabel.SetCaption(c.GetKeyVal(c.gIniFile, "KeyLabel"));
     if (Val(c.GetKeyVal(c.gIniFile, "SZ_Serial")) != 0) {
-      if (keyLabel.Caption().empty()) keyLabel.SetCaption(c.Translate("Serial"));
+      if (keyLabel.Caption().empty()) keyLabel.SetCaption("Serial");
       loadStat(keyLabel, main_("cmbRoute"), keyLabel.Caption());
     }
     if (Val(c.GetKeyVal(c.gIniFile, "SZ_Stats")) != 0) {

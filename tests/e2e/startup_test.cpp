@@ -143,6 +143,16 @@ TEST_F(Configured, ExitUnloadsEveryWindowAndLogsTheShutdown) {
   EXPECT_TRUE(r.Has("WINDOW: frmMain closed"));
 }
 
+TEST_F(Configured, AKeyPressClosesTheAboutBox) {
+  Write();
+  const RunResult r = s.Run(
+      "press picLogo\nkey frmSplash.lblStatus 65\necho closed by a key in a label\n"
+      "press mnuAbout\nkey frmSplash escape\necho closed by a key on the window\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("WINDOW: frmSplash closed\nECHO: closed by a key in a label")) << r.transcript;
+  EXPECT_TRUE(r.Has("WINDOW: frmSplash closed\nECHO: closed by a key on the window")) << r.transcript;
+}
+
 TEST_F(Configured, SingleZoneScreenShowsOneZoneUnderTheProductName) {
   ini = WithLine(ini, "SZ_Serial =", "SZ_Serial = ON");
   Write();
@@ -150,6 +160,28 @@ TEST_F(Configured, SingleZoneScreenShowsOneZoneUnderTheProductName) {
       "expect framZone(1) caption Zarvane\nexpect framZone(2) visible 0\nexpect mnuCopyZones visible 0\n"
       "expect lblRoute caption Serial\nexpect cmbRoute visible 1\nexpect lblSTAT1 visible 0\n");
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+}
+
+TEST_F(Configured, CaptionsTheCodeSetsLaterAreShownTranslatedAndGoBackToEnglish) {
+  ini = WithLine(ini, "Language =", "Language = 2");
+  ini = WithLine(ini, "SZ_Serial =", "SZ_Serial = ON");
+  ini = WithLine(ini, "SZ_Stats =", "SZ_Stats = ON");
+  ini = WithLine(ini, "STAT1 =", "STAT1 = OPERATOR Operator Name");
+  Write();
+  s.Put("blades/Fan/Fan.op", "Operation Final\r\nBLADE Blade.prg KT1\r\n");
+  const std::string table = "\tSerial\tNum\xe9ro\r\n\tOperator Name\tOp\xe9rateur\r\n";
+  s.Put("Lang.ini", table);
+  const RunResult r = s.Run(
+      "expect lblRoute caption Num\xc3\xa9ro\nexpect lblSTAT1 caption Op\xc3\xa9rateur\n"
+      "select comboBlade(1) Fan\n"
+      "expect lblRoute caption Num\xc3\xa9ro\nexpect lblSTAT1 caption Op\xc3\xa9rateur\n"
+      "press mnuEnglish\nexpect lblRoute caption Serial\nexpect lblSTAT1 caption Operator Name\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  // Nothing translated became an English text of its own.
+  const std::string now = s.File("Lang.ini");
+  EXPECT_EQ(now.substr(0, table.size()), table);
+  EXPECT_EQ(now.find("NEW\tNum\xe9ro"), std::string::npos) << now;
+  EXPECT_EQ(now.find("NEW\tOp\xe9rateur"), std::string::npos) << now;
 }
 
 TEST_F(Configured, ZoneDisableSettingDisablesOnlyThatZone) {
@@ -263,7 +295,8 @@ TEST(BadInput, UnopenableLogIsToldOnce) {
 TEST(BadInput, MalformedSettingsAndLanguageTablesDoNotStopTheStation) {
   Station s;
   std::string junk = "debuglevel\r\n=\r\n!!\r\n$$ comment\r\nSingleZone = YES\r\nLanguage = 9\r\n";
-  junk += std::string("\x01\x02\xff\xfe binary \0 data", 22) + "\r\n";
+  const char binary[] = "\x01\x02\xff\xfe binary \0 data";  // a NUL inside the line
+  junk += std::string(binary, sizeof binary - 1) + "\r\n";
   junk += std::string(100000, 'x') + "\r\n";
   s.Put("zarv.ini", junk);
   s.Put("Lang.ini", "no tabs here\r\n\t\tempty key\r\n\tExit\r\n\tExit\tSortie\r\nNEW\tExit\tQuitter\r\n\t" +

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -151,6 +152,39 @@ TEST_F(StationWindows, SplashShowsProductStatusAndTheAboutButtons) {
   }
   Widget<QPushButton>(station.frmSplash, "cmdOK")->click();
   EXPECT_EQ(View(station.frmSplash), nullptr);
+}
+
+TEST_F(StationWindows, ACaptionSetLaterIsDrawnTranslatedOnce) {
+  Start("SingleZone = OFF\r\nLanguage = 2\r\n");
+  station.frmMain("lblProbe").SetCaption("Part #");
+  host.SyncAll();
+  EXPECT_EQ(Widget<QLabel>(station.frmMain, "lblProbe")->text(), QString::fromUtf8("Pièce"));
+  const auto revision = station.frmMain.Revision();
+  host.SyncAll();
+  EXPECT_EQ(station.frmMain.Revision(), revision);  // painting again changes nothing
+}
+
+TEST_F(StationWindows, AKeyPressClosesTheAboutBox) {
+  Start("SingleZone = ON\r\n");
+  auto press = [](QWidget* target) {
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QApplication::sendEvent(target, &key);
+  };
+  station.frmMain("picLogo").Click();
+  host.SyncAll();
+  ASSERT_NE(View(station.frmSplash), nullptr);
+  press(Widget<QPushButton>(station.frmSplash, "cmdHelp"));  // a key in a control that has the focus
+  EXPECT_FALSE(station.frmSplash.Loaded());
+  EXPECT_EQ(View(station.frmSplash), nullptr);
+  EXPECT_TRUE(tp.shell.calls.empty());  // the key did not press the button
+
+  station.frmMain("picLogo").Click();
+  host.SyncAll();
+  ASSERT_NE(View(station.frmSplash), nullptr);
+  press(View(station.frmSplash));  // a key on the window itself
+  EXPECT_FALSE(station.frmSplash.Loaded());
+  press(View(station.frmMain));  // the main window takes no such key
+  EXPECT_TRUE(station.frmMain.Visible());
 }
 
 TEST_F(StationWindows, SingleZoneScreenHidesTheOtherZones) {

@@ -319,6 +319,24 @@ TEST_F(FoundationTest, WritingWhereNoFileCanBeCreatedIsAnError) {
   EXPECT_THROW(core.WriteaFile({"x"}, Path("no/such/dir/f.txt"), false), RuntimeError);
 }
 
+TEST_F(FoundationTest, FileRoutinesLogTheirStartLinesWithTheValueRightAfterTheText) {
+  core.gDebugLevel = 10;
+  const std::string missing = Path("none.txt"), written = Path("w.txt"), keys = Path("k.txt");
+  Spit(keys, "K v\r\n");
+  core.getaFile(missing);
+  core.WriteaFile({"x"}, written, false);
+  core.parseFile(missing, " KEY ", false);
+  core.getaKeySet(keys, "K", 2);
+  core.loadLanguage(3);
+  const std::string log = Log();
+  for (const std::string& line :
+       {"getaFile: Start: Acquiring file:" + missing, "WriteaFile: Start: Writing file:" + written,
+        "parseFile: Parsing file:" + missing, std::string("parseFile: Looking for:KEY"),
+        "parseFile: File not found:" + missing, "getaKeySet: Start: File:" + keys,
+        std::string("loadLanguage: Start: Language:3")})
+    EXPECT_NE(log.find("UNSP: " + line + "\r\n"), std::string::npos) << line << "\n" << log;
+}
+
 // --- Language table ----------------------------------------------------------
 
 class LanguageTest : public FoundationTest {
@@ -359,21 +377,47 @@ TEST_F(LanguageTest, WithoutATableNothingIsAppended) {
   core.loadLanguage(2);
   EXPECT_EQ(core.Translate("Fixture"), "Fixture");
   EXPECT_FALSE(fs::exists(home / "Lang.ini"));
-  EXPECT_FALSE(core.LanguageLoaded());
 }
 
 TEST_F(LanguageTest, LineBreaksAndTabsAreEscapedAndRoundTrip) {
   Table("");
   core.loadLanguage(1);
-  const std::string text = "Line one\r\nLine\ttwo C:\\temp \\n";
+  const std::string text = "Line one\r\nLine\ttwo C:\\temp \\n in C:\\dir\\\tnext\x1B";
   core.Translate(text);
   const std::string table = TableNow();
   EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1) << table;
   core.loadLanguage(1);
   core.Translate(text);
   EXPECT_EQ(TableNow(), table);  // found again: not appended a second time
-  EXPECT_EQ(Core::UnescapeLangField(Core::EscapeLangField(text)), text);
-  EXPECT_EQ(Core::UnescapeLangField("C:\\Tallyx"), "C:\\Tallyx");
+}
+
+TEST_F(LanguageTest, EscapingIsReversibleForAwkwardTexts) {
+  // Every text of up to four characters drawn from the escape's own characters.
+  const std::string alphabet = "\\\t\r\n\x1Bnrta";
+  std::vector<std::string> texts = {""};
+  for (size_t from = 0, length = 1; length <= 4; ++length) {
+    const size_t to = texts.size();
+    for (size_t i = from; i < to; ++i)
+      for (char c : alphabet) texts.push_back(texts[i] + c);
+    from = to;
+  }
+  for (const std::string& text : texts) {
+    const std::string escaped = Core::EscapeLangField(text);
+    EXPECT_EQ(escaped.find_first_of("\t\r\n"), std::string::npos);
+    ASSERT_EQ(Core::UnescapeLangField(escaped), text) << ::testing::PrintToString(text);
+  }
+}
+
+TEST_F(LanguageTest, HandMadeTablesWithWindowsPathsReadBackUnchanged) {
+  const std::string table =
+      "\tC:\\temp\\new\tC:\\temp\\nouveau\r\n\tSee C:\\tallyx\\readme.txt\tVoir C:\\tallyx\\lisez.txt\r\n"
+      "\tC:\\dir\\\tC:\\rep\\\r\n";
+  Table(table);
+  core.loadLanguage(2);
+  EXPECT_EQ(core.Translate("C:\\temp\\new"), "C:\\temp\\nouveau");
+  EXPECT_EQ(core.Translate("See C:\\tallyx\\readme.txt"), "Voir C:\\tallyx\\lisez.txt");
+  EXPECT_EQ(core.Translate("C:\\dir\\"), "C:\\rep\\");
+  EXPECT_EQ(TableNow(), table);
 }
 
 TEST_F(LanguageTest, OddLinesAreIgnoredAndTheFirstDuplicateWins) {
@@ -403,6 +447,28 @@ TEST_F(LanguageTest, CaptionsAreTranslatedFromTheirEnglishSource) {
   core.TranslateCaptions(window, "frmTest: Repaint: ");
   EXPECT_EQ(window("cmdExit").Caption(), "Exit");
   EXPECT_EQ(TableNow().find("Quitter\tQuitter"), std::string::npos);
+}
+
+TEST_F(LanguageTest, ACaptionSetFromATranslationStandsForItsEnglishText) {
+  const std::string table = "\tSerial\tNum\xe9ro\r\n\tPart #\tPi\xe8" "ce\r\n";
+  Table(table);
+  Form window(forms, "frmTest");
+  Control& label = window.Add(ControlType::Label, "lblRoute");
+  core.loadLanguage(2);
+  label.SetCaption(core.Translate("Serial"));  // the code set an already translated text
+  label.SetToolTip("Pi\xc8" "CE");
+  core.TranslateCaptions(window, "frmTest: Repaint: ");
+  EXPECT_EQ(label.Caption(), "Num\xe9ro");
+  EXPECT_EQ(label.SourceCaption(), "Serial");
+  EXPECT_EQ(label.ToolTip(), "Pi\xe8" "ce");
+  const auto revision = window.Revision();
+  core.TranslateCaptions(window, "frmTest: Repaint: ");
+  EXPECT_EQ(window.Revision(), revision);  // a repaint that changes nothing is no change
+  core.loadLanguage(1);
+  core.TranslateCaptions(window, "frmTest: Repaint: ");
+  EXPECT_EQ(label.Caption(), "Serial");
+  EXPECT_EQ(label.ToolTip(), "Part #");
+  EXPECT_EQ(TableNow(), table);
 }
 
 }  // namespace
