@@ -255,10 +255,12 @@ void Station::Form_Load() {
     frmMain("framZone", 1).SetCaption(label.empty() ? c.gProductName : label);
     c.WriteLog("SingleZone INI option", 0);
     frmMain.ArrangeSingleZone();
-    std::string keyLabel = c.GetKeyVal(c.gIniFile, "KeyLabel");
-    if (keyLabel.empty()) keyLabel = "Serial";  // shown translated: the window translates it when it paints
-    frmMain("lblRoute").SetCaption(keyLabel);
-    if (zones) zones->loadStat(frmMain("lblRoute"), frmMain("cmbRoute"), keyLabel);
+    // The key list is named by the caption in the station's language (a French
+    // station keeps its own list file); the window translates the caption
+    // from its English text whenever it paints.
+    const std::string keyLabel = c.GetKeyVal(c.gIniFile, "KeyLabel");
+    frmMain("lblRoute").SetCaption(keyLabel.empty() ? "Serial" : keyLabel);
+    if (zones) zones->loadStat(frmMain("lblRoute"), frmMain("cmbRoute"), keyLabel.empty() ? c.Translate("Serial") : keyLabel);
     const bool stats = Truthy(c.GetKeyVal(c.gIniFile, "SZ_Stats"));
     for (const char* stat : {"STAT1", "STAT2"}) {
       Control& statLabel = frmMain(std::string("lbl") + stat);

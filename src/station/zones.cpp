@@ -179,11 +179,10 @@ void Zones::comboBlade_Click(int n) {
 
   if (station_.gSingleZone) {
     Control& keyLabel = main_("lblRoute");
-    keyLabel.SetCaption(c.GetKeyVal(c.gIniFile, "KeyLabel"));
-    if (Val(c.GetKeyVal(c.gIniFile, "SZ_Serial")) != 0) {
-      if (keyLabel.Caption().empty()) keyLabel.SetCaption("Serial");
-      loadStat(keyLabel, main_("cmbRoute"), keyLabel.Caption());
-    }
+    const std::string keyLabelText = c.GetKeyVal(c.gIniFile, "KeyLabel");
+    keyLabel.SetCaption(keyLabelText);
+    if (Val(c.GetKeyVal(c.gIniFile, "SZ_Serial")) != 0)
+      loadStat(keyLabel, main_("cmbRoute"), keyLabelText.empty() ? c.Translate("Serial") : keyLabelText);
     if (Val(c.GetKeyVal(c.gIniFile, "SZ_Stats")) != 0) {
       for (const char* stat : {"STAT1", "STAT2"}) {
         const std::string definition = c.GetKeyVal(c.gIniFile, stat);

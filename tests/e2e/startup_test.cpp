@@ -171,9 +171,11 @@ TEST_F(Configured, CaptionsTheCodeSetsLaterAreShownTranslatedAndGoBackToEnglish)
   s.Put("blades/Fan/Fan.op", "Operation Final\r\nBLADE Blade.prg KT1\r\n");
   const std::string table = "\tSerial\tNum\xe9ro\r\n\tOperator Name\tOp\xe9rateur\r\n";
   s.Put("Lang.ini", table);
+  s.Put("Num\xc3\xa9ro.lst", "R1\r\nR2\r\n");  // the key list is named in the station's language
   const RunResult r = s.Run(
       "expect lblRoute caption Num\xc3\xa9ro\nexpect lblSTAT1 caption Op\xc3\xa9rateur\n"
-      "select comboBlade(1) Fan\n"
+      "expect cmbRoute items R1|R2\n"
+      "select comboBlade(1) Fan\nexpect cmbRoute items R1|R2\n"
       "expect lblRoute caption Num\xc3\xa9ro\nexpect lblSTAT1 caption Op\xc3\xa9rateur\n"
       "press mnuEnglish\nexpect lblRoute caption Serial\nexpect lblSTAT1 caption Operator Name\n");
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
