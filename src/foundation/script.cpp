@@ -36,9 +36,8 @@ std::string Describe(const Reply& r) {
 
 // Why an operator could not reach the control; empty when it can: a control can
 // be acted on when its window is open and it and every frame or menu it sits in
-// are visible and enabled. `openPopup`
-// is the pop-up menu on the screen, whose items are reachable though the menu
-// itself never shows in the menu bar.
+// are visible and enabled. `openPopup` is the pop-up menu on the screen, whose
+// items are reachable though the menu itself never shows in the menu bar.
 std::string Unusable(Control& control, const Control* openPopup) {
   Form& form = control.Parent();
   if (!form.Loaded() || !form.Visible()) return "its window " + form.Name() + " is not open";
