@@ -210,13 +210,15 @@ bool BladeText::ReadNOMfile3(const std::string& path, bool verify) {
     const bool nose = Has(raw, "NOSE");
     const bool tail = !nose && Has(raw, "TAIL");
     const bool offsets = !nose && !tail && (Has(raw, "OFFSETS") || Has(raw, "CHANGES"));
-    if (s == 0 && offsets) {
+    if (offsets) {
+      // Above the first SECTION line there is no section to name yet.
       if (n != 3)
-        return Fail(c.Translate("CHANGES(OFFSETS) line read error in nominal file") + " " + path + " " +
-                    c.Translate("line") + " " + std::to_string(lineNumber) + ".");
-      if (!NominalNumber(words[1], comma, leadingLe)) return conversionError(words[1]);
-      if (!NominalNumber(words[2], comma, leadingTe)) return conversionError(words[2]);
-      leadingOffsets = true;
+        return s > 0 ? markerError("CHANGES(OFFSETS) line read error in nominal file")
+                     : Fail(c.Translate("CHANGES(OFFSETS) line read error in nominal file") + " " + path + " " +
+                            c.Translate("line") + " " + std::to_string(lineNumber) + ".");
+      if (!NominalNumber(words[1], comma, s > 0 ? p.leOffset : leadingLe)) return conversionError(words[1]);
+      if (!NominalNumber(words[2], comma, s > 0 ? p.teOffset : leadingTe)) return conversionError(words[2]);
+      if (s == 0) leadingOffsets = true;
       continue;
     }
     if (s == 0) return lineError(nose || tail ? "a marker line before the first SECTION line"
@@ -251,13 +253,6 @@ bool BladeText::ReadNOMfile3(const std::string& path, bool verify) {
         key = words[3];
         number = 0;
       }
-      continue;
-    }
-
-    if (offsets) {
-      if (n != 3) return markerError("CHANGES(OFFSETS) line read error in nominal file");
-      if (!NominalNumber(words[1], comma, p.leOffset)) return conversionError(words[1]);
-      if (!NominalNumber(words[2], comma, p.teOffset)) return conversionError(words[2]);
       continue;
     }
 

@@ -37,6 +37,14 @@ struct ZoneState {
   int sectionCount = 0;
   std::optional<std::vector<std::string>> mbrBlades;
   std::array<std::string, 57> featureLabels;  // 1-based, 56 used
+
+  // Forgets what the operator chose: part, operation and the files they name.
+  void ClearChoice() {
+    gPn.clear();
+    gOpName.clear();
+    gNomName.clear();
+    gTolName.clear();
+  }
 };
 
 }  // namespace zarvane

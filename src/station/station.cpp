@@ -260,7 +260,8 @@ void Station::Form_Load() {
     // from its English text whenever it paints.
     const std::string keyLabel = c.GetKeyVal(c.gIniFile, "KeyLabel");
     frmMain("lblRoute").SetCaption(keyLabel.empty() ? "Serial" : keyLabel);
-    if (zones) zones->loadStat(frmMain("lblRoute"), frmMain("cmbRoute"), keyLabel.empty() ? c.Translate("Serial") : keyLabel);
+    if (zones)
+      zones->loadStat(frmMain("lblRoute"), frmMain("cmbRoute"), keyLabel.empty() ? c.Translate("Serial") : keyLabel);
     const bool stats = Truthy(c.GetKeyVal(c.gIniFile, "SZ_Stats"));
     for (const char* stat : {"STAT1", "STAT2"}) {
       Control& statLabel = frmMain(std::string("lbl") + stat);

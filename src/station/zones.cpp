@@ -88,13 +88,7 @@ void Zones::PopulateBlades() {
   for (int n = 1; n <= kZones; ++n) {
     main_("comboBlade", n).Clear();
     main_("comboBlade", n).SetText("");
-    main_("cmbOp", n).Clear();
-    main_("cmbOp", n).SetText("");
-    ZoneState& z = c.Zone(n);
-    z.gPn.clear();
-    z.gNomName.clear();
-    z.gTolName.clear();
-    z.gOpName.clear();
+    ForgetPart(n);
   }
   if (!c.IsNetDrive(c.gBladesDir)) c.WriteLog("PopulateBlades: Net not found.", 9);
 
@@ -152,10 +146,7 @@ void Zones::comboBlade_Click(int n) {
   const std::string part = main_("comboBlade", n).Text();
   if (!part.empty() && !PartFiles::SafeName(part)) {
     files_.RefuseName("The part number", part);
-    main_("cmbOp", n).Clear();
-    main_("cmbOp", n).SetText("");
-    ZoneState& z = c.Zone(n);
-    z.gPn = z.gNomName = z.gTolName = z.gOpName = "";
+    ForgetPart(n);
     return;
   }
   if (!part.empty() && c.IsNetDrive(c.gBladesDir)) {
@@ -191,6 +182,12 @@ void Zones::comboBlade_Click(int n) {
       }
     }
   }
+}
+
+void Zones::ForgetPart(int n) {
+  main_("cmbOp", n).Clear();
+  main_("cmbOp", n).SetText("");
+  c.Zone(n).ClearChoice();
 }
 
 void Zones::FillOperations(int n) {
@@ -291,11 +288,7 @@ void Zones::DisZone(int n) {
   c.WriteLog("DisZone Start Zone is: " + values(), 4);
   const int saved = c.gzone;
   for (const char* name : {"comboBlade", "cmbOp", "cmbFixture"}) main_(name, n).SetText("");
-  ZoneState& z = c.Zone(n);
-  z.gPn.clear();
-  z.gNomName.clear();
-  z.gTolName.clear();
-  z.gOpName.clear();
+  c.Zone(n).ClearChoice();
   if (onDisZone) onDisZone(n);
   c.gzone = saved;
   c.WriteLog("DisZone end Zone is: " + values(), 0);

@@ -48,6 +48,8 @@ class Zones : public ZonePanels {
   void Wire();
   void FixtureAlignment(int n, const std::string& name);
   void OperationChosen(int n);
+  // Empties the zone's operation list and forgets its part and operation.
+  void ForgetPart(int n);
 
   Core& c;
   Station& station_;
