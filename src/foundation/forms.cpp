@@ -208,6 +208,13 @@ void Form::SetCaption(const std::string& caption) {
   Touch();
 }
 
+void Form::SetStatusText(const std::string& text) {
+  if (text == status_) return;
+  status_ = text;
+  Touch();
+  if (FormHost* host = forms_.Host()) host->StatusChanged(*this);
+}
+
 void Form::SetState(WindowState state) {
   state_ = state;
   Touch();

@@ -167,6 +167,9 @@ class FormHost {
   // Shows the items of a (normally invisible) top-level menu at the cursor and
   // returns when the operator has chosen one or dismissed it.
   virtual void PopupMenu(Form& form, const std::string& menuFullName) = 0;
+  // The window's status line changed; a drawn window shows it at once, before
+  // the (often long) work that follows.
+  virtual void StatusChanged(Form& form) { (void)form; }
 };
 
 class Form {
@@ -201,6 +204,10 @@ class Form {
   bool ScalesControls() const { return scales_; }
   void SetScalesControls(bool scales);
   bool Modal() const { return modal_; }
+  // The status line of a window that has one (the main window): what the
+  // station is doing now, or the result of what it did last.
+  const std::string& StatusText() const { return status_; }
+  void SetStatusText(const std::string& text);
 
   Control& Add(ControlType type, const std::string& name, int index = -1);
   Control* Find(const std::string& fullName);
@@ -244,6 +251,7 @@ class Form {
   Forms& forms_;
   std::string name_;
   std::string caption_;
+  std::string status_;
   bool visible_ = false;
   bool loaded_ = false;
   bool modal_ = false;
