@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Screenshots of the station on the demo data under a virtual X server, to look
-# at: the main window in every shipped language, on the four-zone and the
-# single-zone screen. Pictures go to build/screenshots/
-# (main-<layout>-<language>.png). Installs Xvfb, ImageMagick and xdotool when
-# missing.
+# Screenshots of the real station on the demo data under a virtual X server, to
+# look at before a window is called done. Pictures go to build/screenshots/:
+#   main-<multi|single>-<language>-<100|150>.png  the main window, four zones or
+#                                                 one, at 100% and 150% text size
+#   about.png                                     the about box over the main window
+#   popup-zone.png, popup-reports.png             the main window's pop-up menus
+#   hostrun-running.png, hostrun-done.png         a fixture alignment program
+#                                                 running, then its result
+# Installs Xvfb, ImageMagick and xdotool when missing. Exits non-zero when the
+# station does not come up.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 missing=()
@@ -14,46 +19,113 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-./scripts/setup.sh
+./scripts/setup.sh >/dev/null
 out="$PWD/build/screenshots"
+rm -rf "$out"
 mkdir -p "$out"
 display=:91
+while [ -e "/tmp/.X${display#:}-lock" ]; do display=":$((${display#:} + 1))"; done
 Xvfb "$display" -screen 0 1600x1000x24 >/dev/null 2>&1 &
 xvfb=$!
 station=
 trap 'kill $station $xvfb 2>/dev/null || true' EXIT
 export DISPLAY="$display"
-sleep 1
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
-# Starts the station on a fresh demo home with the given settings and waits for
-# its main window; sets $station and $window.
+# Starts the station on a fresh demo home with the given zarv.ini settings (a
+# setting the file lacks is added) and waits for its main window; sets $station
+# and $window. FONT_DPI=144 makes texts 150% as large.
 start() {
-  local home
+  local home setting
   home=$(./scripts/demo-home.sh "$PWD/build/shot-home")
   for setting in "$@"; do
-    sed -i "s|^${setting%% =*} =.*|$setting|" "$home/zarv.ini"
+    if grep -q "^${setting%% =*} =" "$home/zarv.ini"; then
+      sed -i "s|^${setting%% =*} =.*|$setting|" "$home/zarv.ini"
+    else
+      printf '%s\r\n' "$setting" >>"$home/zarv.ini"
+    fi
   done
-  ZARVANE_REGISTRY="$home/registry.ini" ZARVANE_SYSTEM_DIR="$home/system" \
-    build/zarvane --home "$home" >/dev/null 2>&1 &
+  # A slow fixture program, so its run can be seen.
+  sed -i "s|^CommandTime =.*|CommandTime = 1500|" "$home/host/simhost.ini"
+  QT_FONT_DPI="${FONT_DPI:-96}" ZARVANE_REGISTRY="$home/registry.ini" ZARVANE_SYSTEM_DIR="$home/system" \
+    build/zarvane --home "$home" >"$out/station.log" 2>&1 &
   station=$!
-  window=$(xdotool search --sync --onlyvisible --pid "$station" --name "Zarvane" | tail -n 1)
+  window=
+  for _ in $(seq 150); do
+    window=$(xdotool search --onlyvisible --pid "$station" --name "Zarvane" 2>/dev/null | tail -n 1 || true)
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  if [ -z "$window" ]; then
+    echo "screenshots: the station did not show its main window" >&2
+    cat "$out/station.log" >&2
+    exit 1
+  fi
   sleep 2  # the splash goes and the host starts
+  # The splash matched first when it was up; the main window is the one left.
+  window=$(xdotool search --onlyvisible --pid "$station" --name "Zarvane" 2>/dev/null | tail -n 1 || true)
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
 }
 stop() {
   kill "$station" 2>/dev/null || true
   wait "$station" 2>/dev/null || true
 }
+# The screen with the black background trimmed away.
+shot() {
+  import -window root "$out/full.png"
+  convert "$out/full.png" -trim +repage "$out/$1"
+  rm -f "$out/full.png"
+}
+# A point inside the main window, relative to its top-left corner.
+click_at() {
+  local x y
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  x=$((X + $1)) y=$((Y + $2))
+  xdotool mousemove "$x" "$y" click "$3"
+}
 
-languages=(english french italian german spanish)
+languages=(english french german)
 for layout in multi single; do
   zones=OFF
   [ "$layout" = single ] && zones=ON
-  for n in 1 2 3 4 5; do
-    start "Language = $n" "SingleZone = $zones" "SZ_Serial = $zones" "SZ_Stats = $zones" \
-      "STAT1 = OPERATOR Operator Name"
-    import -window root "$out/main-$layout-${languages[$n - 1]}.png"
-    stop
+  for n in 1 2 3; do
+    for size in 100 150; do
+      FONT_DPI=$((96 * size / 100)) start "Language = $n" "SingleZone = $zones" "SZ_Serial = $zones" \
+        "SZ_Stats = $zones" "STAT1 = OPERATOR Operator Name"
+      shot "main-$layout-${languages[$n - 1]}-$size.png"
+      stop
+    done
   done
 done
 
+# The pop-up menus, the about box and a host program run on the four-zone screen.
+start "Language = 1"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+click_at 30 45 3          # zone 1's frame title
+sleep 0.5
+shot popup-zone.png
+xdotool key Escape
+click_at $((WIDTH / 2)) $((HEIGHT - 40)) 3   # between the buttons and the probe
+sleep 0.5
+shot popup-reports.png
+xdotool key Escape
+sleep 0.3
+xdotool key alt+h Up Return   # Help, About...
+sleep 0.8
+shot about.png
+xdotool key Escape
+sleep 0.5
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+# Zone 2's fixture list (the fifth list in the tab order), its first fixture,
+# and Yes to the fixture alignment question.
+xdotool key Tab Tab Tab Tab alt+Down Down Return
+sleep 0.8
+xdotool key Return
+sleep 1
+shot hostrun-running.png
+sleep 4
+shot hostrun-done.png
+stop
+
+rm -f "$out/station.log"
 echo "Screenshots in $out"

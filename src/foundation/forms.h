@@ -208,6 +208,12 @@ class Form {
   // station is doing now, or the result of what it did last.
   const std::string& StatusText() const { return status_; }
   void SetStatusText(const std::string& text);
+  // Whether the window has a status line at all (drawn windows show a status bar).
+  bool HasStatusLine() const { return statusLine_; }
+  void SetStatusLine(bool has) {
+    statusLine_ = has;
+    Touch();
+  }
 
   Control& Add(ControlType type, const std::string& name, int index = -1);
   Control* Find(const std::string& fullName);
@@ -252,6 +258,7 @@ class Form {
   std::string name_;
   std::string caption_;
   std::string status_;
+  bool statusLine_ = false;
   bool visible_ = false;
   bool loaded_ = false;
   bool modal_ = false;

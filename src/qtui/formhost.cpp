@@ -5,6 +5,8 @@
 #include <QEventLoop>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
+#include <cstdio>
 #include <algorithm>
 #include <exception>
 
@@ -56,6 +58,7 @@ void QtFormHost::FormShown(Form& form) {
     if (view->isVisible()) view->hide();  // Qt takes a new modality on the next show
     view->setWindowModality(modality);
   }
+  if (!view->Placed()) Place(*view);
   view->SetShown(true);
   view->show();
   view->raise();
@@ -64,6 +67,7 @@ void QtFormHost::FormShown(Form& form) {
 
 void QtFormHost::FormHidden(Form& form) {
   if (FormView* view = Find(form)) {
+    SavePlacement(*view);
     view->SetShown(false);
     view->hide();
   }
@@ -72,6 +76,7 @@ void QtFormHost::FormHidden(Form& form) {
 
 void QtFormHost::FormUnloaded(Form& form) {
   if (FormView* view = Find(form)) {
+    SavePlacement(*view);
     views_.erase(&form);
     view->Detach();
     view->hide();
@@ -105,6 +110,64 @@ void QtFormHost::RunModal(Form& form) {
 void QtFormHost::QuitModal(const Form& form) {
   for (const ModalRun& run : modal_)
     if (run.form == &form) run.loop->quit();
+}
+
+namespace {
+
+bool Remembered(const Form& form) { return form.ScalesControls() && form.HasBorder(); }
+
+}  // namespace
+
+void QtFormHost::Place(FormView& view) {
+  view.SetPlaced();
+  Form& form = view.Model();
+  if (Remembered(form) && loadPlacement) {
+    int x, y, w, h;
+    if (std::sscanf(loadPlacement(form.Name()).c_str(), "%d %d %d %d", &x, &y, &w, &h) == 4) {
+      const QRect rect(x, y, w, h);
+      const QSize minimum = view.minimumSizeHint().expandedTo(view.minimumSize());
+      for (const QScreen* screen : QGuiApplication::screens()) {
+        // Only a place that is still on a screen, at a size where nothing clips.
+        if (screen->availableGeometry().intersects(rect) && w >= minimum.width() && h >= minimum.height()) {
+          view.setGeometry(rect);
+          return;
+        }
+      }
+    }
+  }
+  QRect anchor;
+  for (const auto& [other, otherView] : views_) {
+    if (otherView == &view || !otherView->isVisible()) continue;
+    const QRect r = otherView->frameGeometry();
+    if (r.width() * r.height() > anchor.width() * anchor.height()) anchor = r;
+  }
+  const QScreen* screen = anchor.isValid() ? QGuiApplication::screenAt(anchor.center()) : nullptr;
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  const QRect avail = screen ? screen->availableGeometry() : QRect();
+  if (!anchor.isValid()) anchor = avail;
+  if (!anchor.isValid()) return;
+  QRect rect(QPoint(0, 0), view.size());
+  rect.moveCenter(anchor.center());
+  if (avail.isValid()) {
+    // Keep the title bar on the screen.
+    rect.moveLeft(std::clamp(rect.left(), avail.left(), std::max(avail.left(), avail.right() - rect.width())));
+    rect.moveTop(std::clamp(rect.top(), avail.top(), std::max(avail.top(), avail.bottom() - rect.height())));
+  }
+  view.move(rect.topLeft());
+}
+
+void QtFormHost::SavePlacement(FormView& view) {
+  if (!savePlacement || !view.isVisible() || !Remembered(view.Model())) return;
+  const QRect r = view.normalGeometry().isValid() ? view.normalGeometry() : view.geometry();
+  savePlacement(view.Model().Name(), std::to_string(r.x()) + ' ' + std::to_string(r.y()) + ' ' +
+                                         std::to_string(r.width()) + ' ' + std::to_string(r.height()));
+}
+
+void QtFormHost::StatusChanged(Form& form) {
+  FormView* view = Find(form);
+  if (!view || syncing_ > 0) return;
+  view->ShowStatusNow();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void QtFormHost::Refresh(Form& form) {

@@ -40,6 +40,9 @@ class QtFormHost : public FormHost {
   // when the menu closes (a chosen item's onClick has run by then).
   void ShowPopup(Form& form, const std::string& menuFullName);
   void PopupMenu(Form& form, const std::string& menuFullName) override { ShowPopup(form, menuFullName); }
+  // Draws the new status text and lets Qt repaint what waits to be repainted
+  // (a dialog that just closed) before the work the text announces begins.
+  void StatusChanged(Form& form) override;
 
   // Brings every window up to date with its model.
   void SyncAll();
@@ -47,6 +50,11 @@ class QtFormHost : public FormHost {
   // Asked when the operator closes a window (its close button); true lets the
   // form unload. Without it every window may close.
   std::function<bool(Form&)> onCloseRequest;
+  // Where a resizable window was last (screen pixels: left, top, width and
+  // height of its client area and menus, "x y w h"), kept between runs. Without
+  // them a window opens centred.
+  std::function<std::string(const std::string& form)> loadPlacement;
+  std::function<void(const std::string& form, const std::string& placement)> savePlacement;
   // Shows the message of an exception a handler threw; a critical message box
   // when unset.
   std::function<void(const std::string& message)> onError;
@@ -67,6 +75,11 @@ class QtFormHost : public FormHost {
   bool Exists(const Form* form) const;
   FormView* Find(const Form& form) const;
   void QuitModal(const Form& form);
+  // Puts a window on the screen the first time it shows: where it was last
+  // (resizable windows), else centred on the station's largest open window, or
+  // on the screen when none is open.
+  void Place(FormView& view);
+  void SavePlacement(FormView& view);
   void ReportError(const std::string& message);
 
   Forms& forms_;

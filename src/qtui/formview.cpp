@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -18,18 +19,21 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QApplication>
 #include <QSignalBlocker>
 #include <QTextEdit>
 #include <algorithm>
+#include <cmath>
 
 #include "qtui/formhost.h"
 #include "qtui/qttext.h"
+#include "qtui/touchstyle.h"
 
 namespace zarvane {
 
 namespace {
-
-constexpr double kTwipsPerPixel = 15.0;
 
 // Calls a handler through a copy, so a handler that replaces itself stays alive
 // while it runs.
@@ -62,8 +66,6 @@ QStringList ToQtList(const std::vector<std::string>& items) {
   for (const std::string& item : items) list << ToQt(item);
   return list;
 }
-
-int Pixels(int twips, double scale) { return qRound(twips / kTwipsPerPixel * scale); }
 
 // A key as the window models see it: 13 Enter, 27 Escape, 9 Tab, 8 Backspace,
 // characters as their codes, other keys 0. Modifier keys alone are no key press.
@@ -100,25 +102,12 @@ class SyncScope {
 
 }  // namespace
 
-QString StripAccessKeys(const QString& caption) {
-  QString out;
-  out.reserve(caption.size());
-  for (qsizetype i = 0; i < caption.size(); ++i) {
-    if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) {
-      ++i;  // "&&" keeps one "&"; "&x" keeps the x
-    }
-    out += caption[i];
-  }
-  return out;
-}
-
 FormView::FormView(QtFormHost& host, Form& form) : QMainWindow(nullptr), host_(host), form_(&form) {
   setObjectName(ToQt(form.Name()));
   client_ = new QWidget(this);
   client_->setObjectName(QStringLiteral("client"));
   setCentralWidget(client_);
   client_->installEventFilter(this);
-  baseFont_ = client_->font();
   Sync(true);
 }
 
@@ -171,6 +160,7 @@ QWidget* FormView::CreateWidget(Control& control) {
       combo->setEditable(true);
       combo->setInsertPolicy(QComboBox::NoInsert);
       combo->setCompleter(nullptr);
+      combo->setItemDelegate(new TouchDelegate(combo));
       connect(combo, &QComboBox::activated, this, [this, c, forward](int index) {
         forward([this, c, index] {
           if (index >= 0 && index < c->ListCount()) c->SetListIndex(index);
@@ -193,6 +183,7 @@ QWidget* FormView::CreateWidget(Control& control) {
     case ControlType::ListBox: {
       auto* list = new QListWidget(client_);
       list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+      list->setItemDelegate(new TouchDelegate(list));
       connect(list, &QListWidget::itemSelectionChanged, this, [this, c, list, forward] {
         forward([this, c, list] {
           const int count = std::min(list->count(), c->ListCount());
@@ -311,7 +302,9 @@ void FormView::Sync(bool force) {
     RebuildMenus();
   }
   const bool menuBarChanged = ApplyMenus();
-  ApplyWindow(menuBarChanged);
+  ApplyStatusLine();
+  const bool fitChanged = UpdateFit();
+  ApplyWindow(menuBarChanged || fitChanged);
   UpdateScale();
   for (Item& item : items_) ApplyControl(item);
   drawn_ = true;
@@ -329,6 +322,25 @@ void FormView::Paint() {
     host_.ReportError(e.what());
   }
   painting_ = false;
+}
+
+void FormView::ApplyStatusLine() {
+  if (form_->HasStatusLine() && !statusText_) {
+    statusText_ = new QLabel(statusBar());
+    statusText_->setObjectName(QStringLiteral("statusText"));
+    statusText_->setTextFormat(Qt::PlainText);
+    statusBar()->addWidget(statusText_, 1);
+  }
+  if (!statusText_) return;
+  if (statusBar()->isHidden() == form_->HasStatusLine()) statusBar()->setVisible(form_->HasStatusLine());
+  const QString text = ToQt(form_->StatusText());
+  if (statusText_->text() != text) statusText_->setText(text);
+}
+
+void FormView::ShowStatusNow() {
+  if (!form_) return;
+  Sync();
+  if (statusText_ && isVisible()) statusText_->repaint();
 }
 
 void FormView::ApplyWindow(bool menuBarChanged) {
@@ -352,13 +364,15 @@ void FormView::ApplyWindow(bool menuBarChanged) {
     if (state_ == WindowState::Maximized) states |= Qt::WindowMaximized;
     setWindowState(states);
   }
-  // The model's size is the client size; a maximised or minimised window takes
-  // it once it is normal again.
+  // The model's size is the design size of the client area, drawn at the
+  // display scale; a maximised or minimised window takes it once it is normal
+  // again.
   if (state_ == WindowState::Normal &&
       (!drawn_ || menuBarChanged || width_ != form.Width() || height_ != form.Height())) {
     width_ = form.Width();
     height_ = form.Height();
-    resize(std::max(1, Pixels(width_, 1.0)), std::max(1, Pixels(height_, 1.0)) + MenuBarHeight());
+    const QSize client = DesignSize(DisplayScale()).expandedTo(client_->minimumSize());
+    resize(client.width(), client.height() + MenuBarHeight() + StatusBarHeight());
   }
 }
 
@@ -367,8 +381,50 @@ int FormView::MenuBarHeight() const {
   return menuBar()->sizeHint().height();
 }
 
+int FormView::StatusBarHeight() const { return statusText_ ? statusBar()->sizeHint().height() : 0; }
+
+QSize FormView::DesignSize(double scale) const {
+  return QSize(std::max(1, static_cast<int>(std::ceil(form_->Width() / kTwipsPerPixel * scale))),
+               std::max(1, static_cast<int>(std::ceil(form_->Height() / kTwipsPerPixel * scale))));
+}
+
+double FormView::DisplayScale() {
+  if (!form_->ScalesControls()) return fitScale_;
+  if (preferredScale_ <= 0) {
+    // A window that scales opens comfortably large: up to kComfortScale of its
+    // design, as far as 85% of the screen allows.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QSize design = DesignSize(1.0);
+    const double chrome = MenuBarHeight() + StatusBarHeight() + 40;  // bars and the window frame
+    preferredScale_ = std::min({kComfortScale, 0.85 * avail.width() / design.width(),
+                                (0.85 * avail.height() - chrome) / design.height()});
+  }
+  return std::max(fitScale_, preferredScale_);
+}
+
+bool FormView::UpdateFit() {
+  const QFont font = QApplication::font();
+  std::string key = LayoutKey(*form_);
+  if (drawn_ && key == layoutKey_ && font == baseFont_) return false;
+  layoutKey_ = std::move(key);
+  baseFont_ = font;
+  const double fit = zarvane::FitScale(*form_, baseFont_);
+  // Below the fit scale captions would be clipped, and nothing may push the
+  // menu bar into an overflow menu.
+  QSize minimum = DesignSize(fit);
+  if (hasMenus_ && menuBarVisible_) minimum.setWidth(std::max(minimum.width(), menuBar()->sizeHint().width()));
+  if (client_->minimumSize() != minimum) {
+    client_->setMinimumSize(minimum);
+    if (layout()) layout()->activate();  // the window's own minimum follows now, not later
+  }
+  const bool changed = fit != fitScale_;
+  fitScale_ = fit;
+  return changed;
+}
+
 void FormView::UpdateScale() {
-  double sx = 1.0, sy = 1.0;
+  double sx = fitScale_, sy = fitScale_;
   if (form_->ScalesControls() && shown_ && form_->Width() > 0 && form_->Height() > 0) {
     if (client_->width() <= 0 || client_->height() <= 0) return;  // minimised: keep the last scale
     sx = client_->width() * kTwipsPerPixel / form_->Width();
@@ -376,14 +432,22 @@ void FormView::UpdateScale() {
   }
   scaleX_ = sx;
   scaleY_ = sy;
-  // Fonts follow the smaller of the two factors, within bounds, so texts stay legible.
-  const double factor = std::clamp(std::min(sx, sy), 0.6, 2.0);
+  // Texts grow with a scaling window, within bounds, and never below the
+  // station's font; a size that would make a caption clip takes a smaller font.
   QFont font = baseFont_;
-  if (factor != 1.0) {
-    if (baseFont_.pointSizeF() > 0)
-      font.setPointSizeF(baseFont_.pointSizeF() * factor);
-    else
-      font.setPixelSize(std::max(1, qRound(baseFont_.pixelSize() * factor)));
+  if (form_->ScalesControls()) {
+    for (double factor = std::clamp(std::min(sx, sy) / fitScale_, 1.0, kMaxFontGrowth); factor > 1.0;
+         factor -= 0.05) {
+      QFont grown = baseFont_;
+      if (baseFont_.pointSizeF() > 0)
+        grown.setPointSizeF(baseFont_.pointSizeF() * factor);
+      else
+        grown.setPixelSize(std::max(1, qRound(baseFont_.pixelSize() * factor)));
+      if (CaptionsFit(*form_, sx, sy, grown)) {
+        font = grown;
+        break;
+      }
+    }
   }
   if (client_->font() != font) client_->setFont(font);
 }
@@ -461,8 +525,7 @@ void FormView::ApplyParent(Item& item) {
 void FormView::ApplyGeometry(Item& item) {
   if (!item.widget) return;
   const Control& c = *item.control;
-  const QRect rect(Pixels(c.Left(), scaleX_), Pixels(c.Top(), scaleY_),
-                   std::max(0, Pixels(c.Width(), scaleX_)), std::max(0, Pixels(c.Height(), scaleY_)));
+  const QRect rect = ControlRect(c, scaleX_, scaleY_);
   if (item.widget->geometry() != rect) item.widget->setGeometry(rect);
 }
 
@@ -633,6 +696,7 @@ void FormView::BuildMenu(QMenu* parent, Control& control,
     QMenu* menu = ownMenu ? ownMenu : new QMenu(parent);
     if (parent) parent->addMenu(menu);
     menu->setObjectName(ToQt(name));
+    menu->setToolTipsVisible(true);  // a disabled item says why
     menu->menuAction()->setObjectName(ToQt(name));
     menus_[name] = {menu, menu->menuAction(), false};
     // As in VB, opening a menu is its click: the model updates the items then.
@@ -668,6 +732,8 @@ bool FormView::ApplyMenus() {
       if (action->isCheckable() != checked) action->setCheckable(checked);
       if (action->isChecked() != checked) action->setChecked(checked);
       if (action->isEnabled() != control->Enabled()) action->setEnabled(control->Enabled());
+      const QString tip = ToQtLines(control->ToolTip());
+      if (action->toolTip() != (tip.isEmpty() ? StripAccessKeys(text) : tip)) action->setToolTip(tip);
     }
     if (action->isVisible() != control->Visible()) action->setVisible(control->Visible());
     if (control->MenuParent().empty() && control->Visible()) anyTopLevel = true;
@@ -691,9 +757,9 @@ void FormView::OnClientResized() {
     // model; a scaling window keeps its design size.
     if (!form_->ScalesControls() && state_ == WindowState::Normal && !isMinimized()) {
       const int w = client_->width(), h = client_->height();
-      if (w > 0 && h > 0 && (w != Pixels(form_->Width(), 1.0) || h != Pixels(form_->Height(), 1.0))) {
-        width_ = qRound(w * kTwipsPerPixel);
-        height_ = qRound(h * kTwipsPerPixel);
+      if (w > 0 && h > 0 && QSize(w, h) != DesignSize(fitScale_)) {
+        width_ = qRound(w * kTwipsPerPixel / fitScale_);
+        height_ = qRound(h * kTwipsPerPixel / fitScale_);
         form_->Resize(width_, height_);
       }
     }

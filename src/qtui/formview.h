@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "foundation/forms.h"
+#include "qtui/formlayout.h"
 
 class QAction;
+class QLabel;
 class QKeyEvent;
 class QMenu;
 
@@ -38,6 +40,14 @@ class FormView : public QMainWindow {
   QAction* ActionOf(const std::string& fullName) const;
   // The pop-up menu of a menu control with children; nullptr otherwise.
   QMenu* MenuOf(const std::string& fullName) const;
+
+  // Shows the model's status text now, before the work it announces.
+  void ShowStatusNow();
+  // The scale at which every caption fits (the minimum size is the design at it).
+  double FitScale() const { return fitScale_; }
+  // Whether the host has placed the window on the screen yet.
+  bool Placed() const { return placed_; }
+  void SetPlaced() { placed_ = true; }
 
   // Called by the host around showing and hiding the window.
   void SetShown(bool shown) { shown_ = shown; }
@@ -81,8 +91,17 @@ class FormView : public QMainWindow {
   void ApplyEditText(Item& item, bool force = false);
   void ApplyPicture(Item& item);
   void ApplyWindow(bool menuBarChanged);
+  void ApplyStatusLine();
   void Relayout();
+  // Recomputes the fit scale and the minimum size when captions, positions or
+  // the font changed; true when the fit scale changed.
+  bool UpdateFit();
   void UpdateScale();
+  // The design's client size in pixels at a scale.
+  QSize DesignSize(double scale) const;
+  // The scale the window opens at: the fit scale, or more for a scaling window.
+  double DisplayScale();
+  int StatusBarHeight() const;
   void OnClientResized();
 
   std::string MenuStructure() const;
@@ -98,6 +117,13 @@ class FormView : public QMainWindow {
   Form* form_;
   QWidget* client_;
   QFont baseFont_;
+  QLabel* statusText_ = nullptr;
+  std::string layoutKey_;
+  double fitScale_ = 1.0;
+  double preferredScale_ = 0;  // 0 until the screen was asked
+  bool placed_ = false;
+  static constexpr double kComfortScale = 1.4;
+  static constexpr double kMaxFontGrowth = 1.6;
   std::vector<Item> items_;
   std::map<const QObject*, Control*> byWidget_;
   std::map<std::string, MenuEntry> menus_;
@@ -117,9 +143,5 @@ class FormView : public QMainWindow {
   int width_ = -1, height_ = -1;
   WindowState state_ = WindowState::Normal;
 };
-
-// A VB-style label caption as plain text: "&&" is a literal "&", a single "&"
-// only marks the access key and is dropped.
-QString StripAccessKeys(const QString& caption);
 
 }  // namespace zarvane

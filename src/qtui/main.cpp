@@ -20,6 +20,7 @@
 #include "platform/linux.h"
 #include "qtui/formhost.h"
 #include "qtui/qtoperator.h"
+#include "qtui/touchstyle.h"
 #include "host/connection.h"
 #include "host/simhost.h"
 #include "station/directories.h"
@@ -161,6 +162,7 @@ int RunHeadless(const Options& o, int argc, char** argv) {
 int RunWindows(const Options& o, int argc, char** argv) {
   QApplication app(argc, argv);
   app.setQuitOnLastWindowClosed(false);
+  InstallTouchStyle();
   LinuxPlatformOptions po;
   po.virtualClock = o.virtualClock;
   po.printDirectory = o.printDir;
@@ -169,6 +171,15 @@ int RunWindows(const Options& o, int argc, char** argv) {
   QtFormHost host(forms);
   QtOperator op(&host);
   Core core(lp.platform(), op, forms);
+  // Resizable windows open where the operator left them.
+  if (RegistryStore* registry = lp.platform().registry) {
+    host.loadPlacement = [registry](const std::string& form) {
+      return registry->Get("Windows", form).value_or("");
+    };
+    host.savePlacement = [registry](const std::string& form, const std::string& placement) {
+      registry->Set("Windows", form, placement);
+    };
+  }
   ConfigureCore(core);
   Station station(core);
   HostSetup hostSetup(core, station, lp.clock());

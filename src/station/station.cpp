@@ -281,6 +281,7 @@ void Station::Form_Load() {
     }
     const std::string logo = c.GetKeyVal(c.gIniFile, "Logo");
     if (!logo.empty() && c.FileExists(logo, true)) frmMain("picLogo").SetPicture(ResolveCase(NativePath(logo)));
+    frmMain.LayoutSingleZone();
     frmMain.SetCaption(c.gProductName);
     frmMain.SetScalesControls(true);
   }

@@ -10,9 +10,17 @@ namespace {
 
 constexpr int kPixel = 15;  // twips per pixel
 
-// Multi-zone layout (twips).
-constexpr int kZoneLeft = 120, kZoneTop = 1140, kZoneWidth = 2820, kZoneGap = 90, kZoneHeight = 3000;
-constexpr int kFieldLeft = 150, kFieldWidth = 2520, kFieldHeight = 315;
+// Layout in twips, for touch use: boxes and buttons at least 32 pixels high
+// at 100%, room for the frame titles, margins inside the frames. The Qt layer
+// scales the whole design up when a language or the text size needs more room.
+constexpr int kMargin = 120;
+constexpr int kZoneWidth = 2880, kZoneGap = 120;
+constexpr int kFieldLeft = 180;        // inside a zone frame
+constexpr int kFirstRow = 420;         // below the frame's title
+constexpr int kLabelHeight = 300, kBoxTop = 330, kBoxHeight = 480, kRowHeight = 960;
+constexpr int kFrameBottom = 150;      // margin below the last box
+constexpr int kButtonWidth = 1800, kButtonHeight = 660;
+constexpr int kProbeSize = 900, kProbeLabelWidth = 2700;
 
 // The label and box of each row of a zone panel, and the rows zone 1 adds on
 // the single-zone screen.
@@ -85,9 +93,10 @@ FrmMain::FrmMain(Forms& forms, Core& core) : Form(forms, "frmMain"), core_(core)
   for (const char* popup : {"mnuZonePopup", "mnuReportPopup"}) (*this)(popup).SetVisible(false);
 
   Control& logo = Add(ControlType::PictureBox, "picLogo");
-  logo.Move(120, 120, 2400, 900);
   logo.SetStretch(true);
   Control& probe = Add(ControlType::PictureBox, "picProbe");
+  probe.SetPicture(kProbePicture);
+  probe.SetStretch(true);
   probe.SetToolTip("Single click to perform probe qualification");
   Control& probeLabel = Add(ControlType::Label, "lblProbe");
   probeLabel.SetCaption("Click Probe to Qualify");
@@ -125,6 +134,7 @@ FrmMain::FrmMain(Forms& forms, Core& core) : Form(forms, "frmMain"), core_(core)
   Control& go = Add(ControlType::CommandButton, "cmdGo");
   go.SetCaption("Measure");
   go.SetToolTip("Start the measurement of the zones");
+  SetStatusLine(true);
   Control& exitButton = Add(ControlType::CommandButton, "cmdExit");
   exitButton.SetCaption("Exit");
 
@@ -136,48 +146,67 @@ FrmMain::FrmMain(Forms& forms, Core& core) : Form(forms, "frmMain"), core_(core)
   ArrangeMultiZone();
 }
 
+int FrmMain::PlaceRows(int zone, int frameWidth, bool singleZone) {
+  int top = kFirstRow;
+  auto place = [&](Control& label, Control& box) {
+    if (!label.Visible() && !box.Visible()) return;
+    label.Move(kFieldLeft, top, frameWidth - 2 * kFieldLeft, kLabelHeight);
+    box.Move(kFieldLeft, top + kBoxTop, frameWidth - 2 * kFieldLeft, kBoxHeight);
+    top += kRowHeight;
+  };
+  for (const auto& row : kZoneRows) place((*this)(row.label, zone), (*this)(row.box, zone));
+  if (singleZone)
+    for (const auto& row : kZoneOneRows) place((*this)(row.label), (*this)(row.box));
+  return top - kRowHeight + kBoxTop + kBoxHeight + kFrameBottom;  // the frame's height
+}
+
 void FrmMain::ArrangeMultiZone() {
-  const int width = kZoneLeft * 2 + kZones * kZoneWidth + (kZones - 1) * kZoneGap;
-  for (int z = 1; z <= kZones; ++z) {
-    (*this)("framZone", z).Move(kZoneLeft + (z - 1) * (kZoneWidth + kZoneGap), kZoneTop, kZoneWidth, kZoneHeight);
-    int top = 300;
-    for (const auto& row : kZoneRows) {
-      (*this)(row.label, z).Move(kFieldLeft, top, kFieldWidth, 255);
-      (*this)(row.box, z).Move(kFieldLeft, top + 270, kFieldWidth, kFieldHeight);
-      top += 840;
-    }
-  }
-  const int buttonsTop = kZoneTop + kZoneHeight + 240;
-  (*this)("cmdGo").Move(kZoneLeft, buttonsTop, 1800, 600);
-  (*this)("cmdExit").Move(kZoneLeft + 1980, buttonsTop, 1800, 600);
-  (*this)("picProbe").Move(width - 1500, buttonsTop - 60, 900, 660);
-  (*this)("lblProbe").Move(width - 3000, buttonsTop + 660, 2760, 255);
-  Resize(width, buttonsTop + 1200);
+  // Four zone panels side by side; below them Measure and Exit on the left, the
+  // probe picture with its caption on the right. The logo belongs to the
+  // single-zone screen.
+  (*this)("picLogo").SetVisible(false);
+  const int width = kMargin * 2 + kZones * kZoneWidth + (kZones - 1) * kZoneGap;
+  int frameHeight = 0;
+  for (int z = 1; z <= kZones; ++z) frameHeight = PlaceRows(z, kZoneWidth, false);
+  for (int z = 1; z <= kZones; ++z)
+    (*this)("framZone", z).Move(kMargin + (z - 1) * (kZoneWidth + kZoneGap), kMargin, kZoneWidth, frameHeight);
+  const int rowTop = kMargin + frameHeight + kMargin;
+  const int buttonsTop = rowTop + (kProbeSize - kButtonHeight) / 2;
+  (*this)("cmdGo").Move(kMargin, buttonsTop, kButtonWidth, kButtonHeight);
+  (*this)("cmdExit").Move(kMargin + kButtonWidth + kMargin, buttonsTop, kButtonWidth, kButtonHeight);
+  (*this)("picProbe").Move(width - kMargin - kProbeSize, rowTop, kProbeSize, kProbeSize);
+  (*this)("lblProbe").Move(width - 2 * kMargin - kProbeSize - kProbeLabelWidth, rowTop, kProbeLabelWidth, kProbeSize);
+  Resize(width, rowTop + kProbeSize + kMargin);
 }
 
 void FrmMain::ArrangeSingleZone() {
-  const int frameWidth = 4800;
-  (*this)("framZone", 1).Move(kZoneLeft, kZoneTop, frameWidth, 5040);
-  int top = 300;
-  auto place = [&](Control& label, Control& box) {
-    label.Move(kFieldLeft, top, frameWidth - 300, 255);
-    box.Move(kFieldLeft, top + 270, frameWidth - 300, kFieldHeight);
-    top += 790;
-  };
-  for (const auto& row : kZoneRows) place((*this)(row.label, 1), (*this)(row.box, 1));
   for (const auto& row : kZoneOneRows) {
-    place((*this)(row.label), (*this)(row.box));
     (*this)(row.label).SetVisible(true);
     (*this)(row.box).SetVisible(true);
   }
   for (int z = 2; z <= kZones; ++z) (*this)("framZone", z).SetVisible(false);
-  const int buttonsTop = kZoneTop + 5040 + 240;
-  (*this)("cmdGo").Move(kZoneLeft, buttonsTop, 2300, 600);
-  (*this)("cmdExit").Move(kZoneLeft + 2500, buttonsTop, 2300, 600);
-  (*this)("picLogo").Move(kZoneLeft, 120, 2400, 900);
-  (*this)("picProbe").Move(kZoneLeft + frameWidth - 900, 60, 900, 660);
-  (*this)("lblProbe").Move(kZoneLeft + 2580, 780, frameWidth - 2580, 255);
-  Resize(kZoneLeft * 2 + frameWidth, buttonsTop + 1200);
+  LayoutSingleZone();
+}
+
+void FrmMain::LayoutSingleZone() {
+  // A header with the logo and the probe picture, zone 1's rows in one column
+  // (only the rows shown), Measure and Exit below.
+  const int frameWidth = 5400;
+  const int width = kMargin * 2 + frameWidth;
+  Control& logo = (*this)("picLogo");
+  logo.SetVisible(!logo.Picture().empty());
+  logo.Move(kMargin, kMargin, 2400, kProbeSize);
+  (*this)("picProbe").Move(width - kMargin - kProbeSize, kMargin, kProbeSize, kProbeSize);
+  const int labelLeft = kMargin + 2400 + kMargin;
+  (*this)("lblProbe").Move(labelLeft, kMargin, width - 2 * kMargin - kProbeSize - labelLeft, kProbeSize);
+  const int frameTop = kMargin + kProbeSize + kMargin;
+  const int frameHeight = PlaceRows(1, frameWidth, true);
+  (*this)("framZone", 1).Move(kMargin, frameTop, frameWidth, frameHeight);
+  const int buttonsTop = frameTop + frameHeight + kMargin;
+  const int buttonWidth = (frameWidth - kMargin) / 2;
+  (*this)("cmdGo").Move(kMargin, buttonsTop, buttonWidth, kButtonHeight);
+  (*this)("cmdExit").Move(kMargin + buttonWidth + kMargin, buttonsTop, buttonWidth, kButtonHeight);
+  Resize(width, buttonsTop + kButtonHeight + kMargin);
 }
 
 void FrmMain::Form_Paint() { core_.TranslateCaptions(*this, "frmMain: Repaint: "); }

@@ -21,7 +21,13 @@ class FrmMain : public Form {
 
   // Arranges zone 1's controls in one column for the single-zone screen.
   void ArrangeSingleZone();
+  // Lays out the single-zone screen again for the rows now shown (the key and
+  // statistics rows may have been hidden) and the logo loaded.
+  void LayoutSingleZone();
   void ArrangeMultiZone();
+
+  // The probe picture, built into the program.
+  static constexpr const char* kProbePicture = ":/zarvane/probe.png";
 
   void Form_Paint() override;
   void Form_Resize() override;
@@ -30,6 +36,10 @@ class FrmMain : public Form {
   static const char* LanguageMenu(int language);  // "mnuEnglish" ... "mnuSpanish"
 
  private:
+  // Places a zone's label and box rows in its frame (zone 1's key and
+  // statistics rows too on the single-zone screen); returns the frame height.
+  int PlaceRows(int zone, int frameWidth, bool singleZone);
+
   Core& core_;
 };
 

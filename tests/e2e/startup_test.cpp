@@ -146,7 +146,7 @@ TEST_F(Configured, ExitUnloadsEveryWindowAndLogsTheShutdown) {
 TEST_F(Configured, AKeyPressClosesTheAboutBox) {
   Write();
   const RunResult r = s.Run(
-      "press picLogo\nkey frmSplash.lblStatus 65\necho closed by a key in a label\n"
+      "press mnuAbout\nkey frmSplash.lblStatus 65\necho closed by a key in a label\n"
       "press mnuAbout\nkey frmSplash escape\necho closed by a key on the window\n");
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   EXPECT_TRUE(r.Has("WINDOW: frmSplash closed\nECHO: closed by a key in a label")) << r.transcript;

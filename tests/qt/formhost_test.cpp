@@ -30,6 +30,8 @@
 
 #include "foundation/forms.h"
 #include "qtui/formhost.h"
+#include "qtui/formlayout.h"
+#include "qtui/touchstyle.h"
 #include "qtui/qtoperator.h"
 
 namespace zarvane {
@@ -52,6 +54,7 @@ void EnsureApplication() {
   static char* argv[] = {name, nullptr};
   new QApplication(argc, argv);  // lives as long as the test process
   QApplication::setQuitOnLastWindowClosed(false);
+  InstallTouchStyle();
 }
 
 // A window with one of each kind of control. Design size 6000 x 4500 twips = 400 x 300 px.
@@ -68,17 +71,17 @@ class TestForm : public Form {
     info.SetContainer("fraBlade");
     info.SetCaption("Section && profile");
     info.SetToolTip("What is measured");
-    info.Move(150, 300, 2700, 300);
+    info.Move(150, 450, 2700, 300);
     Control& combo = Add(ControlType::ComboBox, "comboBlade", 1);
     combo.SetContainer("fraBlade");
     for (const char* item : {"Stage 1", "Stage 2", "Stage 3"}) combo.AddItem(item);
     combo.SetListIndex(0);
-    combo.Move(150, 750, 2700, 315);
+    combo.Move(150, 900, 2700, 480);
     for (int i = 0; i < 2; ++i) {
       Control& option = Add(ControlType::OptionButton, "optMode", i);
       option.SetContainer("fraBlade");
       option.SetCaption(i == 0 ? "Leading edge" : "Trailing edge");
-      option.Move(150, 1200 + i * 400, 2700, 300);
+      option.Move(150, 1500 + i * 450, 2700, 330);
     }
     optMode(0).SetValue(1);
 
@@ -93,7 +96,7 @@ class TestForm : public Form {
     save.SetCaption("Save results");
     save.Move(3300, 1300, 2000, 300);
     Control& serial = Add(ControlType::TextBox, "txtSerial");
-    serial.Move(3300, 1700, 2000, 300);
+    serial.Move(3300, 1700, 2000, 390);
     Control& hidden = Add(ControlType::Label, "lblHidden");
     hidden.SetCaption("Hidden");
     hidden.SetVisible(false);
@@ -212,6 +215,8 @@ TEST_F(QtFormHostTest, DrawsEachControlAsAWidgetNamedAfterIt) {
   EXPECT_TRUE(view->isVisible());
   EXPECT_EQ(view->windowTitle(), "Blade inspection");
   EXPECT_EQ(view->centralWidget()->size(), QSize(400, 300));
+  std::string problem;
+  EXPECT_TRUE(CaptionsFit(form, 1.0, 1.0, QApplication::font(), &problem)) << problem;
 
   auto* frame = Widget<QGroupBox>("fraBlade");
   ASSERT_NE(frame, nullptr);
@@ -223,7 +228,7 @@ TEST_F(QtFormHostTest, DrawsEachControlAsAWidgetNamedAfterIt) {
   EXPECT_EQ(info->parentWidget(), frame);
   EXPECT_EQ(info->text(), "Section & profile");
   EXPECT_EQ(info->toolTip(), "What is measured");
-  EXPECT_EQ(info->geometry(), QRect(10, 20, 180, 20));
+  EXPECT_EQ(info->geometry(), QRect(10, 30, 180, 20));
 
   auto* combo = Widget<QComboBox>("comboBlade(1)");
   ASSERT_NE(combo, nullptr);
@@ -692,7 +697,7 @@ TEST_F(QtFormHostTest, ScalingFormsScaleTheirControlsWithTheWindow) {
   ResizeClient(QSize(800, 600));
   EXPECT_EQ(View()->centralWidget()->size(), QSize(800, 600));
   EXPECT_EQ(go->geometry(), QRect(440, 20, 200, 60));
-  EXPECT_EQ(Widget<QLabel>("lblInfo")->geometry(), QRect(20, 40, 360, 40));
+  EXPECT_EQ(Widget<QLabel>("lblInfo")->geometry(), QRect(20, 60, 360, 40));
   EXPECT_GT(go->font().pointSizeF(), designFont);
   EXPECT_GT(form.resizes, resizes);
   EXPECT_EQ(form.Width(), 6000);  // the design size stays
