@@ -159,6 +159,11 @@ void Control::SetContainer(const std::string& container) {
   Touch();
 }
 
+void Control::SetAlignment(int alignment) {
+  alignment_ = alignment;
+  Touch();
+}
+
 void Control::SetPicture(const std::string& path) {
   picture_ = path;
   Touch();

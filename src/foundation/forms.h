@@ -101,6 +101,10 @@ class Control {
   const std::string& Container() const { return container_; }  // full name of the frame, "" = form
   void SetContainer(const std::string& container);
 
+  // Labels: 0 left-aligned, 1 right-aligned, 2 centred.
+  int Alignment() const { return alignment_; }
+  void SetAlignment(int alignment);
+
   const std::string& Picture() const { return picture_; }
   void SetPicture(const std::string& path);
   bool Stretch() const { return stretch_; }
@@ -145,6 +149,7 @@ class Control {
   std::string container_;
   std::string picture_;
   bool stretch_ = false;
+  int alignment_ = 0;
   std::string menuParent_;
   int interval_ = 0;
   std::unique_ptr<TimerHandle> timer_;

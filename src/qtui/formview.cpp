@@ -304,7 +304,7 @@ void FormView::Sync(bool force) {
   const bool menuBarChanged = ApplyMenus();
   ApplyStatusLine();
   const bool fitChanged = UpdateFit();
-  ApplyWindow(menuBarChanged || fitChanged);
+  ApplyWindow(menuBarChanged, fitChanged);
   UpdateScale();
   for (Item& item : items_) ApplyControl(item);
   drawn_ = true;
@@ -343,7 +343,7 @@ void FormView::ShowStatusNow() {
   if (statusText_ && isVisible()) statusText_->repaint();
 }
 
-void FormView::ApplyWindow(bool menuBarChanged) {
+void FormView::ApplyWindow(bool menuBarChanged, bool fitChanged) {
   const Form& form = *form_;
   if (!drawn_ || caption_ != form.Caption()) {
     caption_ = form.Caption();
@@ -367,12 +367,19 @@ void FormView::ApplyWindow(bool menuBarChanged) {
   // The model's size is the design size of the client area, drawn at the
   // display scale; a maximised or minimised window takes it once it is normal
   // again.
+  // A window the operator sized keeps its size when only the fit changes (it
+  // grows to its new minimum by itself); a fixed window takes the new fit.
   if (state_ == WindowState::Normal &&
-      (!drawn_ || menuBarChanged || width_ != form.Width() || height_ != form.Height())) {
+      (!drawn_ || menuBarChanged || width_ != form.Width() || height_ != form.Height() ||
+       (fitChanged && !form.ScalesControls()))) {
     width_ = form.Width();
     height_ = form.Height();
     const QSize client = DesignSize(DisplayScale()).expandedTo(client_->minimumSize());
+    // An open window grows or shrinks about its centre, so a centred one stays centred.
+    const QPoint centre = frameGeometry().center();
+    const bool wasVisible = isVisible();
     resize(client.width(), client.height() + MenuBarHeight() + StatusBarHeight());
+    if (wasVisible) move(pos() + centre - frameGeometry().center());
   }
 }
 
@@ -536,6 +543,10 @@ void FormView::ApplyCaption(Item& item) {
       auto* label = static_cast<QLabel*>(item.widget);
       const QString text = StripAccessKeys(ToQtLines(c.Caption()));
       if (label->text() != text) label->setText(text);
+      const Qt::Alignment align = Qt::AlignTop | (c.Alignment() == 1   ? Qt::AlignRight
+                                                  : c.Alignment() == 2 ? Qt::AlignHCenter
+                                                                       : Qt::AlignLeft);
+      if (label->alignment() != align) label->setAlignment(align);
       break;
     }
     case ControlType::CommandButton:

@@ -90,7 +90,7 @@ class FormView : public QMainWindow {
   void ApplyList(Item& item, bool listChanged);
   void ApplyEditText(Item& item, bool force = false);
   void ApplyPicture(Item& item);
-  void ApplyWindow(bool menuBarChanged);
+  void ApplyWindow(bool menuBarChanged, bool fitChanged);
   void ApplyStatusLine();
   void Relayout();
   // Recomputes the fit scale and the minimum size when captions, positions or

@@ -20,7 +20,9 @@ constexpr int kFirstRow = 420;         // below the frame's title
 constexpr int kLabelHeight = 300, kBoxTop = 330, kBoxHeight = 480, kRowHeight = 960;
 constexpr int kFrameBottom = 150;      // margin below the last box
 constexpr int kButtonWidth = 1800, kButtonHeight = 660;
-constexpr int kProbeSize = 900, kProbeLabelWidth = 2700;
+// The probe caption beside its picture: two lines, centred on the picture's height.
+constexpr int kProbeSize = 900, kProbeLabelWidth = 2700, kProbeLabelHeight = 600;
+constexpr int kProbeLabelTop = (kProbeSize - kProbeLabelHeight) / 2;
 
 // The label and box of each row of a zone panel, and the rows zone 1 adds on
 // the single-zone screen.
@@ -100,6 +102,7 @@ FrmMain::FrmMain(Forms& forms, Core& core) : Form(forms, "frmMain"), core_(core)
   probe.SetToolTip("Single click to perform probe qualification");
   Control& probeLabel = Add(ControlType::Label, "lblProbe");
   probeLabel.SetCaption("Click Probe to Qualify");
+  probeLabel.SetAlignment(1);  // towards the picture it names
 
   for (int z = 1; z <= kZones; ++z) {
     Control& frame = Add(ControlType::Frame, "framZone", z);
@@ -175,7 +178,8 @@ void FrmMain::ArrangeMultiZone() {
   (*this)("cmdGo").Move(kMargin, buttonsTop, kButtonWidth, kButtonHeight);
   (*this)("cmdExit").Move(kMargin + kButtonWidth + kMargin, buttonsTop, kButtonWidth, kButtonHeight);
   (*this)("picProbe").Move(width - kMargin - kProbeSize, rowTop, kProbeSize, kProbeSize);
-  (*this)("lblProbe").Move(width - 2 * kMargin - kProbeSize - kProbeLabelWidth, rowTop, kProbeLabelWidth, kProbeSize);
+  (*this)("lblProbe").Move(width - 2 * kMargin - kProbeSize - kProbeLabelWidth, rowTop + kProbeLabelTop,
+                           kProbeLabelWidth, kProbeLabelHeight);
   Resize(width, rowTop + kProbeSize + kMargin);
 }
 
@@ -198,7 +202,8 @@ void FrmMain::LayoutSingleZone() {
   logo.Move(kMargin, kMargin, 2400, kProbeSize);
   (*this)("picProbe").Move(width - kMargin - kProbeSize, kMargin, kProbeSize, kProbeSize);
   const int labelLeft = kMargin + 2400 + kMargin;
-  (*this)("lblProbe").Move(labelLeft, kMargin, width - 2 * kMargin - kProbeSize - labelLeft, kProbeSize);
+  (*this)("lblProbe").Move(labelLeft, kMargin + kProbeLabelTop, width - 2 * kMargin - kProbeSize - labelLeft,
+                           kProbeLabelHeight);
   const int frameTop = kMargin + kProbeSize + kMargin;
   const int frameHeight = PlaceRows(1, frameWidth, true);
   (*this)("framZone", 1).Move(kMargin, frameTop, frameWidth, frameHeight);
@@ -237,9 +242,9 @@ FrmSplash::FrmSplash(Forms& forms, Core& core) : Form(forms, "frmSplash"), core_
   add(ControlType::Label, "lblProductName", 3000, 480, 3840, 600);
   add(ControlType::Label, "lblCopyright", 3000, 1320, 3840, 900);
   add(ControlType::Label, "lblStatus", 3000, 2400, 3840, 600).SetCaption("Initializing...");
-  add(ControlType::CommandButton, "cmdOK", 3000, 3480, 1140, 420).SetCaption("OK");
-  add(ControlType::CommandButton, "cmdHelp", 4260, 3480, 1140, 420).SetCaption("Help");
-  add(ControlType::CommandButton, "cmdSysInfo", 5520, 3480, 1320, 420).SetCaption("&System Info...");
+  add(ControlType::CommandButton, "cmdOK", 3000, 3360, 1140, 540).SetCaption("OK");
+  add(ControlType::CommandButton, "cmdHelp", 4260, 3360, 1140, 540).SetCaption("Help");
+  add(ControlType::CommandButton, "cmdSysInfo", 5520, 3360, 1320, 540).SetCaption("&System Info...");
   ShowButtons(false);
 }
 

@@ -19,73 +19,10 @@
 #include "qtui/formhost.h"
 #include "qtui/qtoperator.h"
 #include "station/station.h"
+#include "station_fixture.h"
 
 namespace zarvane {
 namespace {
-
-namespace fs = std::filesystem;
-
-void EnsureApp() {
-  if (QApplication::instance()) return;
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "zarvane_qt_tests";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
-}
-
-// Answers nothing; the settings file below asks no questions.
-class SilentOperator : public Operator {
- public:
-  void Message(const std::string& text, const std::string&) override { messages.push_back(text); }
-  bool OkCancel(const std::string&, const std::string&) override { return true; }
-  bool YesNo(const std::string&, const std::string&) override { return true; }
-  std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-  std::string OpenFile(const std::string&, const std::string&, const std::string&, const std::string&) override {
-    return {};
-  }
-  std::string ChooseDirectory(const std::string&, const std::string&) override { return {}; }
-  void Status(const std::string&) override {}
-  void Progress(const std::string&, const std::string&, int, bool) override {}
-  void Note(const std::string&, const std::string&) override {}
-  std::vector<std::string> messages;
-};
-
-class StationWindows : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { EnsureApp(); }
-
-  StationWindows() : forms(&tp.clock), host(forms), core(tp.platform, op, forms), station(core) {
-    char tmpl[] = "/tmp/zarvane-qt-XXXXXX";
-    home = mkdtemp(tmpl);
-  }
-  ~StationWindows() override {
-    std::error_code ec;
-    fs::remove_all(home, ec);
-  }
-
-  void Start(const std::string& settings) {
-    std::ofstream(home / "zarv.ini", std::ios::binary) << "debuglevel = 9\r\nInterface = CMM1\r\n" << settings;
-    std::ofstream(home / "Lang.ini", std::ios::binary) << "\tExit\tQuitter\r\n\tPart #\tPi\xe8" "ce\r\n";
-    ASSERT_TRUE(station.Start(home.string(), {}));
-  }
-
-  QMainWindow* View(Form& form) { return static_cast<QMainWindow*>(host.ViewOf(form)); }
-  template <class W>
-  W* Widget(Form& form, const char* name) {
-    QMainWindow* view = View(form);
-    return view ? view->findChild<W*>(name) : nullptr;
-  }
-
-  TestPlatform tp;
-  SilentOperator op;
-  Forms forms;
-  QtFormHost host;
-  Core core;
-  Station station;
-  fs::path home;
-};
 
 TEST_F(StationWindows, MainWindowShowsFourCaptionedZonePanels) {
   Start("SingleZone = OFF\r\n");
