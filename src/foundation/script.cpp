@@ -323,6 +323,8 @@ void ScriptRunner::PopupMenu(Form& form, const std::string& menuFullName) {
   openPopup_ = form.Find(menuFullName);
 }
 
+void ScriptRunner::StatusChanged(Form& form) { op_.Line("STATUSBAR: " + form.StatusText()); }
+
 void ScriptRunner::FormShown(Form& form) { op_.Line("WINDOW: " + form.Name() + " shown"); }
 
 void ScriptRunner::FormHidden(Form& form) { op_.Line("WINDOW: " + form.Name() + " hidden"); }

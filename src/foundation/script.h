@@ -92,6 +92,8 @@ class ScriptRunner : public FormHost {
   // Writes the pop-up's enabled items to the transcript; the script then
   // presses the item it wants, as an operator would.
   void PopupMenu(Form& form, const std::string& menuFullName) override;
+  // Writes the window's new status line to the transcript.
+  void StatusChanged(Form& form) override;
 
   // The control a script name refers to among the open windows.
   Control& Resolve(const std::string& name, int line);

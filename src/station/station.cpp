@@ -87,6 +87,8 @@ bool Station::Start(const std::string& home, const std::vector<std::string>& com
   if (exitPending_) {
     exitPending_ = false;
     cmdExit_Click();
+  } else {
+    frmMain.SetStatusText(c.Translate("Ready"));
   }
   return true;
 }

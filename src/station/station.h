@@ -33,6 +33,8 @@ class HostLink {
   // Runs a host part program; false when it could not be run or failed.
   virtual bool RunQVXProg(const std::string& program, bool showProgress, Form& mainWindow, Form& statusForm,
                           const std::string& partName) = 0;
+  // Whether the host reported the last run cancelled.
+  virtual bool LastRunCancelled() const { return false; }
 };
 
 // Data directories and network fallback.

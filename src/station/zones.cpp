@@ -6,6 +6,7 @@
 
 #include "foundation/paths.h"
 #include "foundation/text.h"
+#include "station/statusline.h"
 
 namespace zarvane {
 namespace {
@@ -245,6 +246,7 @@ void Zones::FixtureAlignment(int n, const std::string& name) {
   const std::string network = JoinPath(c.gFixturesDir, name + ".prg");
   if (!c.Ask("Do you want to execute the fixture alignment?", "Fixture Alignment")) return;
   if (station_.InTestMode()) {
+    main_.SetStatusText(RunStatusText(c, n, local, RunStatus::NotRun));
     c.WriteLog(c.Translate("Interface is in TEST mode, Fixture alignment program that would have run:") + " " + local,
                0, true);
     return;
@@ -259,9 +261,12 @@ void Zones::FixtureAlignment(int n, const std::string& name) {
       c.WriteLog("cmbFixture_Change: Could not copy " + network + " to " + local, 0);
   }
   if (!c.FileExists(local, true)) {
+    main_.SetStatusText(RunStatusText(c, n, local, RunStatus::NotFound));
     c.WriteLog(c.Translate("Fixture alignment program not found:") + " " + local, 0, true);
     return;
   }
+  // The status line is drawn at once, before the long run.
+  main_.SetStatusText(RunStatusText(c, n, local, RunStatus::Running));
   c.forms.SetBusy(true);
   files_.WriteFixtureFile();
   bool ran = false;
@@ -271,6 +276,7 @@ void Zones::FixtureAlignment(int n, const std::string& name) {
     c.WriteLog("cmbFixture_Change: skipped, the host connection is not part of this build.", 0);
   }
   if (!ran) c.WriteLog("cmbFixture_Change: Quorvex failed running the fixture program.", 0);
+  main_.SetStatusText(RunStatusText(c, n, local, RunOutcome(ran, station_.host)));
   c.forms.SetBusy(false);
 }
 

@@ -77,6 +77,11 @@ TEST_F(Zones, FixtureAlignmentRunsTheProgramThroughTheHost) {
   EXPECT_NE(log.find("Program Name:FIX1"), std::string::npos);
   EXPECT_EQ(log.find("Quorvex failed running the fixture program"), std::string::npos);
   EXPECT_NE(s.File("host/journal.txt").find("FIX1"), std::string::npos);
+  // The operator sees what runs, and then its result, in the status line; the
+  // run the operator declined says nothing.
+  EXPECT_TRUE(r.Has("-> yes\nSTATUSBAR: Zone 2: Running FIX1.prg...\n")) << r.transcript;
+  EXPECT_EQ(r.Lines("STATUSBAR: Zone 2:"),
+            (std::vector<std::string>{"STATUSBAR: Zone 2: Running FIX1.prg...", "STATUSBAR: Zone 2: FIX1.prg finished."}));
 }
 
 TEST_F(Zones, FixtureAlignmentInTestModeOnlyNamesTheProgram) {
@@ -90,6 +95,7 @@ TEST_F(Zones, FixtureAlignmentInTestModeOnlyNamesTheProgram) {
                     (s.Home() / "fixtures" / "Clamp 2.prg").string()))
       << r.transcript;
   EXPECT_EQ(Log().find("RunQVXProg Start"), std::string::npos);
+  EXPECT_TRUE(r.Has("STATUSBAR: Zone 1: TEST mode, Clamp 2.prg not run.")) << r.transcript;
 }
 
 TEST_F(Zones, CopySettingsReachesEveryEnabledZone) {
