@@ -100,17 +100,25 @@ TEST_F(Zones, FixtureAlignmentInTestModeOnlyNamesTheProgram) {
 
 TEST_F(Zones, CopySettingsReachesEveryEnabledZone) {
   ini = WithLine(ini, "Zone3_DISABLE =", "Zone3_DISABLE = ON");
+  // The source is the zone the operator last worked in; the first part the
+  // station puts into zone 1 at start does not count.
   const RunResult r = Run(
+      "expect mnuCopyZones enabled 0\n"
+      "expect mnuCopyZones tooltip Click into a zone first: its settings are copied to the other zones.\n"
       "select comboBlade(2) Fan\n"
       "select cmbOp(2) Final\n"
-      "press mnuCopyZones\n"  // no zone frame right-clicked yet: nothing changes
-      "expect comboBlade(4) text \n"
-      "rightclick framZone(2)\n"
-      "press mnuPopCopyZones\n"
+      "expect mnuCopyZones tooltip Copies the part and operation of Zone 2 to the other zones.\n"
+      "press mnuCopyZones\n"
       "expect comboBlade(1) text Fan\n"
       "expect cmbOp(1) text Final\n"
       "expect cmbOp(4) text Final\n"
       "expect comboBlade(3) text \n"
+      "select cmbOp(4) Rough Cut\n"
+      "press mnuCopyZones\n"
+      "expect cmbOp(2) text Rough Cut\n"
+      "rightclick framZone(2)\n"
+      "press mnuPopCopyZones\n"
+      "expect cmbOp(4) text Rough Cut\n"
       "rightclick frmMain\n"
       "press mnuExit\n");
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
