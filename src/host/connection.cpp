@@ -99,7 +99,7 @@ HostConnection::HostConnection(Core& core, Station& st, HostBackend& backend)
   station.host = this;
   station.frmMain("CheckTimer").onTimer = [this] { CheckTimer_Timer(); };
   station.frmMain("restartTimer").onTimer = [this] { restartTimer_Timer(); };
-  station.frmMain("mnuRunQVXProg").SetEnabled(true);
+  station.EnableCommand("mnuRunQVXProg");
   station.frmMain("mnuRunQVXProg").onClick = [this] { mnuRunQVXProg_Click(); };
 }
 

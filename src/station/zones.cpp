@@ -428,8 +428,10 @@ void Zones::frmMain_MouseUp(int button) {
     Control& item = main_(popup);
     Control& source = main_(command);
     item.SetCaption(c.Translate(source.SourceCaption()));
-    // "Reports" heads the list; the other items do what their menu commands do.
+    // "Reports" heads the list; the other items do what their menu commands do,
+    // and say why when they cannot.
     item.SetEnabled(std::string(command) != "mnuReports" && source.Enabled());
+    item.SetToolTip(c.Translate(source.SourceToolTip()));
     if (!item.onClick) item.onClick = [&source] { source.Click(); };
   }
   main_.PopupMenu("mnuReportPopup");
