@@ -77,7 +77,8 @@ class ScriptRunner : public FormHost {
   // first start come before anything can be pressed).
   void QueueLeadingAnswers();
   // Runs the remaining commands until the script ends or `finished` says the
-  // station has exited.
+  // station has exited, then writes the closing line (steps taken, checks
+  // passed).
   void Run(const std::function<bool()>& finished);
   bool AtEnd() const { return next_ >= commands_.size(); }
 
@@ -100,6 +101,8 @@ class ScriptRunner : public FormHost {
 
  private:
   void Execute(const ScriptCommand& command);
+  // Writes the command to the transcript as the next step (echo excepted).
+  void Announce(const ScriptCommand& command);
   // Paints every open window whose model changed since it was last painted, as
   // the Qt windows do before they draw, so scripts read what an operator sees.
   void PaintChanged();
@@ -113,6 +116,8 @@ class ScriptRunner : public FormHost {
   Clock& clock_;
   std::vector<ScriptCommand> commands_;
   size_t next_ = 0;
+  int steps_ = 0;   // commands announced as steps
+  int checks_ = 0;  // expect commands that held
   const Control* openPopup_ = nullptr;
 };
 
