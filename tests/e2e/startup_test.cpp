@@ -295,6 +295,21 @@ TEST(Commands, NoCommandSilentlyDoesNothing) {
       << r.transcript;
 }
 
+TEST(BadInput, AnUnusableRuntimeDirectoryIsReplacedWithoutQtWarnings) {
+  // A runtime directory others could read is not used, and not changed either.
+  Station s;
+  s.Put("zarv.ini", GoldenIni("zarv_test_nombr.ini", s.Home()));
+  const fs::path open = s.Root() / "runtime";
+  fs::create_directories(open);
+  fs::permissions(open, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                            fs::perms::others_read | fs::perms::others_exec);
+  s.SetEnv("XDG_RUNTIME_DIR", open.string());
+  const RunResult r = s.Run("");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_EQ(r.errors.find("QStandardPaths"), std::string::npos) << r.errors;
+  EXPECT_EQ(fs::status(open).permissions() & fs::perms::others_read, fs::perms::others_read);
+}
+
 TEST(BadInput, UnwritableSettingsFileIsToldAndTheStationRunsOn) {
   Station s;
   // A settings file whose directory does not exist cannot be created.
