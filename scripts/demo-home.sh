@@ -5,6 +5,28 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 home="${1:-$PWD/build/demo-home}"
+
+# A station running on that home holds its lock file, and its log lives there:
+# such a home is left alone. The lock file is the station's QLockFile in the
+# temporary directory, named after the SHA-1 of the home's canonical path
+# (src/platform/linux_lock.cpp); its first lines are the process id and the
+# program's name. As for Qt, the lock is stale when that process has gone or
+# the id now belongs to another program.
+if [ -d "$home" ]; then
+  tmp=$(realpath "${TMPDIR:-/tmp}")
+  lock="$tmp/zarvane-$(printf '%s' "$(realpath "$home")" | sha1sum | cut -c1-16).lock"
+  pid= app=
+  if [ -f "$lock" ]; then { read -r pid; read -r app; } <"$lock" || true; fi
+  if [[ "$pid" =~ ^[0-9]+$ ]] && [ -d "/proc/$pid" ]; then
+    exe=$(readlink "/proc/$pid/exe" 2>/dev/null || true)
+    exe=${exe% (deleted)}
+    if [ -z "$exe" ] || [ -z "$app" ] || [ "${exe##*/}" = "$app" ]; then
+      echo "A station (process $pid) is running on $home; close it first. Nothing was changed." >&2
+      exit 1
+    fi
+  fi
+fi
+
 rm -rf "$home"
 mkdir -p "$(dirname "$home")"
 cp -r demo/home "$home"

@@ -185,8 +185,21 @@ Reply ScriptRunner::ParseReply(const ScriptCommand& c) {
 }
 
 void ScriptRunner::QueueLeadingAnswers() {
-  while (next_ < commands_.size() && commands_[next_].verb == "answer") op_.Queue(ParseReply(commands_[next_++]));
+  while (next_ < commands_.size() && commands_[next_].verb == "answer") {
+    Announce(commands_[next_]);
+    op_.Queue(ParseReply(commands_[next_++]));
+  }
 }
+
+void ScriptRunner::Announce(const ScriptCommand& c) {
+  // An echo is its own line in the story; every other command is a step.
+  if (c.verb == "echo") return;
+  op_.Line("STEP " + std::to_string(++steps_) + ": " + c.verb + (c.rest.empty() ? "" : " " + c.rest));
+}
+
+namespace {
+std::string Counted(int n, const std::string& what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
+}  // namespace
 
 Control& ScriptRunner::Resolve(const std::string& name, int line) {
   const std::string where = "line " + std::to_string(line) + ": ";
@@ -216,6 +229,7 @@ Control& ScriptRunner::Resolve(const std::string& name, int line) {
 
 void ScriptRunner::Execute(const ScriptCommand& c) {
   const std::string where = "line " + std::to_string(c.line) + ": ";
+  Announce(c);
   if (c.verb == "answer") {
     op_.Queue(ParseReply(c));
     return;
@@ -297,6 +311,7 @@ void ScriptRunner::Expect(Control& control, const ScriptCommand& c) {
   else throw ScriptAbort{where + "expect knows caption, text, tag, tooltip, value, visible, enabled, items, picture"};
   if (actual != wanted)
     throw ScriptAbort{where + "expected " + c.words[0] + " " + property + " '" + wanted + "' but it is '" + actual + "'"};
+  ++checks_;
 }
 
 void ScriptRunner::PaintChanged() {
@@ -310,6 +325,7 @@ void ScriptRunner::Run(const std::function<bool()>& finished) {
     clock_.ProcessEvents();
     PaintChanged();
   }
+  op_.Line("DONE: " + Counted(steps_, "step") + ", " + Counted(checks_, "check") + " passed.");
 }
 
 void ScriptRunner::PopupMenu(Form& form, const std::string& menuFullName) {
@@ -322,6 +338,8 @@ void ScriptRunner::PopupMenu(Form& form, const std::string& menuFullName) {
   op_.Line("POPUP: " + menuFullName + ": " + items);
   openPopup_ = form.Find(menuFullName);
 }
+
+void ScriptRunner::StatusChanged(Form& form) { op_.Line("STATUSBAR: " + form.StatusText()); }
 
 void ScriptRunner::FormShown(Form& form) { op_.Line("WINDOW: " + form.Name() + " shown"); }
 

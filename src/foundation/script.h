@@ -77,7 +77,8 @@ class ScriptRunner : public FormHost {
   // first start come before anything can be pressed).
   void QueueLeadingAnswers();
   // Runs the remaining commands until the script ends or `finished` says the
-  // station has exited.
+  // station has exited, then writes the closing line (steps taken, checks
+  // passed).
   void Run(const std::function<bool()>& finished);
   bool AtEnd() const { return next_ >= commands_.size(); }
 
@@ -92,12 +93,16 @@ class ScriptRunner : public FormHost {
   // Writes the pop-up's enabled items to the transcript; the script then
   // presses the item it wants, as an operator would.
   void PopupMenu(Form& form, const std::string& menuFullName) override;
+  // Writes the window's new status line to the transcript.
+  void StatusChanged(Form& form) override;
 
   // The control a script name refers to among the open windows.
   Control& Resolve(const std::string& name, int line);
 
  private:
   void Execute(const ScriptCommand& command);
+  // Writes the command to the transcript as the next step (echo excepted).
+  void Announce(const ScriptCommand& command);
   // Paints every open window whose model changed since it was last painted, as
   // the Qt windows do before they draw, so scripts read what an operator sees.
   void PaintChanged();
@@ -111,6 +116,8 @@ class ScriptRunner : public FormHost {
   Clock& clock_;
   std::vector<ScriptCommand> commands_;
   size_t next_ = 0;
+  int steps_ = 0;   // commands announced as steps
+  int checks_ = 0;  // expect commands that held
   const Control* openPopup_ = nullptr;
 };
 

@@ -4,6 +4,7 @@
 
 #include "foundation/paths.h"
 #include "foundation/text.h"
+#include "station/statusline.h"
 
 namespace fs = std::filesystem;
 
@@ -98,7 +99,7 @@ HostConnection::HostConnection(Core& core, Station& st, HostBackend& backend)
   station.host = this;
   station.frmMain("CheckTimer").onTimer = [this] { CheckTimer_Timer(); };
   station.frmMain("restartTimer").onTimer = [this] { restartTimer_Timer(); };
-  station.frmMain("mnuRunQVXProg").SetEnabled(true);
+  station.EnableCommand("mnuRunQVXProg");
   station.frmMain("mnuRunQVXProg").onClick = [this] { mnuRunQVXProg_Click(); };
 }
 
@@ -561,11 +562,15 @@ void HostConnection::mnuRunQVXProg_Click() {
                                          start.empty() ? "" : JoinPath(start, ""));
   if (!file.empty()) {
     if (station.InTestMode()) {
+      station.frmMain.SetStatusText(RunStatusText(c, 0, file, RunStatus::NotRun));
       c.WriteLog(c.Translate("Interface is in TEST mode, Quorvex program that would have run:") + " " + file, 0, true);
     } else {
+      // The status line is drawn at once, before the long run.
+      station.frmMain.SetStatusText(RunStatusText(c, 0, file, RunStatus::Running));
       c.forms.SetBusy(true);
-      if (!RunQVXProg(file, true, station.frmMain, station.frmSplash, ""))
-        c.WriteLog("mnuRunQVXProg_Click: Quorvex failed running the Utility Part Program: " + file, 0, true);
+      const bool ran = RunQVXProg(file, true, station.frmMain, station.frmSplash, "");
+      station.frmMain.SetStatusText(RunStatusText(c, 0, file, RunOutcome(ran, this)));
+      if (!ran) c.WriteLog("mnuRunQVXProg_Click: Quorvex failed running the Utility Part Program: " + file, 0, true);
       c.forms.SetBusy(false);
     }
   }

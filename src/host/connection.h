@@ -85,6 +85,7 @@ class HostConnection : public HostLink {
 
   bool RunQVXProg(const std::string& program, bool showProgress, Form& mainWindow, Form& statusForm,
                   const std::string& partName) override;
+  bool LastRunCancelled() const override { return cancelFlag; }
   bool AttachActiveProgram(bool report);
   void DetachProgram(bool closeAll);
   bool FindVar(const std::string& name);

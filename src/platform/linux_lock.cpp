@@ -1,7 +1,8 @@
 // The one-station-per-home lock. The lock file lives in the temporary directory
 // (the home may be on a share where lock files are unreliable) and is named
 // after a hash of the home's absolute path, so two spellings of one home meet
-// at the same file.
+// at the same file. scripts/demo-home.sh finds a running station's lock by
+// the same name before it replaces a demo home.
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>

@@ -109,14 +109,34 @@ struct ZoneSetup {
   Zones zones;
 };
 
+// Qt wants a private runtime directory (ours, mode 0700) in XDG_RUNTIME_DIR
+// and warns at every start without one, as for root or outside a login
+// session. An unset or unusable one is replaced, before the application
+// object exists, by /tmp/zarvane-runtime-<uid>: made, or its mode put right,
+// when it is ours; when it is someone else's or no directory, a fresh private
+// directory is made instead.
+void PrepareRuntimeDirectory() {
+  const uid_t uid = geteuid();
+  const auto ours = [uid](const std::string& dir, bool exactMode) {
+    struct stat st;
+    return lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == uid &&
+           (!exactMode || (st.st_mode & 07777) == 0700);
+  };
+  if (const char* set = std::getenv("XDG_RUNTIME_DIR"); set && *set && ours(set, true)) return;
+  std::string dir = "/tmp/zarvane-runtime-" + std::to_string(uid);
+  mkdir(dir.c_str(), 0700);
+  if (ours(dir, false)) chmod(dir.c_str(), 0700);
+  if (!ours(dir, true)) {
+    char fresh[] = "/tmp/zarvane-runtime-XXXXXX";
+    if (!mkdtemp(fresh)) return;  // Qt then warns and chooses itself
+    dir = fresh;
+  }
+  setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+}
+
 int RunHeadless(const Options& o, int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-    // Qt wants a private runtime directory; headless runs often have none.
-    const std::string runtime = "/tmp/zarvane-runtime-" + std::to_string(getuid());
-    mkdir(runtime.c_str(), 0700);
-    qputenv("XDG_RUNTIME_DIR", runtime.c_str());
-  }
+  PrepareRuntimeDirectory();
   QGuiApplication app(argc, argv);
   std::ifstream in(o.script, std::ios::binary);
   if (!in) {
@@ -160,6 +180,7 @@ int RunHeadless(const Options& o, int argc, char** argv) {
 }
 
 int RunWindows(const Options& o, int argc, char** argv) {
+  PrepareRuntimeDirectory();
   QApplication app(argc, argv);
   app.setQuitOnLastWindowClosed(false);
   InstallTouchStyle();

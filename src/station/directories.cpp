@@ -35,12 +35,10 @@ bool OlderHost(const std::string& hostVersion) {
 
 Directories::Directories(Core& core, Station& st) : c(core), station(st) {
   station.directories = this;
-  Control& reset = station.frmMain("mnuReset");
-  reset.SetEnabled(true);
-  reset.onClick = [this] { mnuReset_Click(); };
-  Control& checkNet = station.frmMain("mnuCheckNet");
-  checkNet.SetEnabled(true);
-  checkNet.onClick = [this] { mnuCheckNet_Click(); };
+  station.EnableCommand("mnuReset");
+  station.frmMain("mnuReset").onClick = [this] { mnuReset_Click(); };
+  station.EnableCommand("mnuCheckNet");
+  station.frmMain("mnuCheckNet").onClick = [this] { mnuCheckNet_Click(); };
 }
 
 Directories::~Directories() {

@@ -35,15 +35,21 @@ Station::Station(Core& core)
   frmMain("picLogo").onClick = [this] { ShowAbout(); };
   frmMain("mnuAbout").onClick = [this] { ShowAbout(); };
   frmMain("mnuHelp").onClick = [this] { frmSplash("cmdHelp").Click(); };
-  frmMain("mnuProgHelp").onClick = [this] { c.ShellOpen("Open", helpFile, "", "", 3); };
+  frmMain("mnuProgHelp").onClick = [this] { OpenHelp(3); };
   frmMain("mnuSettings").onClick = [this] { frmOptions.Show(true); };
   frmMain.onResize = [this] { frmMain_Resize(); };
 
-  // Commands stay disabled until their subsystem plugs in and enables them, so
-  // nothing pretends to work.
+  // Commands stay disabled until their subsystem plugs in and enables them
+  // (EnableCommand), so nothing pretends to work; meanwhile their tooltips say
+  // why. The probe picture and its caption are probe qualification's command.
   for (const char* name : {"mnuRunQVXProg", "mnuProbeCal", "mnuMakePart", "mnuConvertPTS", "mnuReset", "mnuCheckNet",
-                           "mnuAssoc", "mnuCopyZones", "mnuReanalyze", "mnuBladeStart", "mnuReprint", "cmdGo"})
-    frmMain(name).SetEnabled(false);
+                           "mnuAssoc", "mnuCopyZones", "mnuReanalyze", "mnuBladeStart", "mnuReprint", "cmdGo",
+                           "picProbe", "lblProbe"}) {
+    Control& command = frmMain(name);
+    builtToolTips_[name] = command.SourceToolTip();
+    command.SetEnabled(false);
+    command.SetToolTip(kNotInThisBuild);
+  }
 
   auto closeSplash = [this] { frmSplash.Unload(); };
   frmSplash("cmdOK").onClick = closeSplash;
@@ -55,6 +61,12 @@ Station::Station(Core& core)
 }
 
 Station::~Station() = default;
+
+void Station::EnableCommand(const std::string& name) {
+  Control& command = frmMain(name);
+  command.SetEnabled(true);
+  if (const auto it = builtToolTips_.find(name); it != builtToolTips_.end()) command.SetToolTip(it->second);
+}
 
 void Station::Skipped(const std::string& step, const std::string& subsystem) {
   c.WriteLog(step + ": skipped, " + subsystem + " is not part of this build.", 0);
@@ -87,6 +99,8 @@ bool Station::Start(const std::string& home, const std::vector<std::string>& com
   if (exitPending_) {
     exitPending_ = false;
     cmdExit_Click();
+  } else {
+    frmMain.SetStatusText(c.Translate("Ready"));
   }
   return true;
 }
@@ -366,7 +380,18 @@ void Station::ShowAbout() {
   frmSplash.Show(false);
 }
 
-void Station::SplashHelp() { c.ShellOpen("Open", helpFile, "", "", 1); }
+void Station::SplashHelp() { OpenHelp(1); }
+
+void Station::OpenHelp(int showCommand) {
+  // A station without its help file says so rather than doing nothing.
+  if (!c.FileExists(helpFile, true)) {
+    c.WriteLog(c.Translate("The help file was not found:") + " " + helpFile, 0, true);
+    return;
+  }
+  const ShellResult result = c.ShellOpen("Open", ResolveCase(helpFile), "", "", showCommand);
+  if (result == ShellResult::FileNotFound || result == ShellResult::Failed)
+    c.WriteLog(c.Translate("The help file could not be opened:") + " " + helpFile, 0, true);
+}
 
 void Station::SplashSystemInfo() {
   const std::string program = c.platform.system ? c.platform.system->SystemInfoProgram() : "";

@@ -5,6 +5,7 @@
 // zone panels, probe qualification) plug in through the interfaces below; a
 // start-up step whose subsystem is not plugged in is skipped and logged.
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,8 @@ class HostLink {
   // Runs a host part program; false when it could not be run or failed.
   virtual bool RunQVXProg(const std::string& program, bool showProgress, Form& mainWindow, Form& statusForm,
                           const std::string& partName) = 0;
+  // Whether the host reported the last run cancelled.
+  virtual bool LastRunCancelled() const { return false; }
 };
 
 // Data directories and network fallback.
@@ -117,6 +120,13 @@ class Station {
   void mnuLanguage_Click(int language);
   void ShowAbout();
   void SplashHelp();
+  // Opens the help file, or tells the operator why it cannot.
+  void OpenHelp(int showCommand);
+  // Enables a command of the main window whose subsystem has plugged in, with
+  // the tooltip it had before it was marked as not part of this build.
+  void EnableCommand(const std::string& name);
+  // The tooltip of a command whose subsystem is not part of this build.
+  static constexpr const char* kNotInThisBuild = "Not available in this build.";
   void SplashSystemInfo();
   void frmMain_Resize();
   void SplashStatus(const std::string& englishText, const std::string& suffix = "");
@@ -133,6 +143,7 @@ class Station {
   void DisableZone(int zone);
   void CloseSplash();
 
+  std::map<std::string, std::string> builtToolTips_;  // commands' own tooltips, by name
   bool loading_ = false;
   bool exitPending_ = false;
   bool exited_ = false;

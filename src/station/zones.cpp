@@ -6,6 +6,7 @@
 
 #include "foundation/paths.h"
 #include "foundation/text.h"
+#include "station/statusline.h"
 
 namespace zarvane {
 namespace {
@@ -61,18 +62,43 @@ Zones::Zones(Core& core, Station& station, PartFiles& files)
 }
 
 void Zones::Wire() {
+  // Every operator action in a zone's lists makes it the zone last worked in;
+  // the station's own calls of the same handlers (the first part at start, the
+  // copy itself) go past these wires and do not.
   for (int n = 1; n <= kZones; ++n) {
-    main_("comboBlade", n).onClick = [this, n] { comboBlade_Click(n); };
-    main_("cmbFixture", n).onClick = [this, n] { cmbFixture_Change(n); };
-    main_("cmbOp", n).onGotFocus = [this, n] { cmbOp_GotFocus(n); };
-    main_("cmbOp", n).onClick = [this, n] { cmbOp_Click(n); };
-    main_("cmbOp", n).onChange = [this, n] { cmbOp_Change(n); };
+    Control& part = main_("comboBlade", n);
+    Control& fixture = main_("cmbFixture", n);
+    Control& op = main_("cmbOp", n);
+    part.onGotFocus = [this, n] { WorkedIn(n); };
+    part.onClick = [this, n] {
+      WorkedIn(n);
+      comboBlade_Click(n);
+    };
+    part.onChange = [this, n] { WorkedIn(n); };
+    fixture.onGotFocus = [this, n] { WorkedIn(n); };
+    fixture.onClick = [this, n] {
+      WorkedIn(n);
+      cmbFixture_Change(n);
+    };
+    fixture.onChange = [this, n] { WorkedIn(n); };
+    op.onGotFocus = [this, n] {
+      WorkedIn(n);
+      cmbOp_GotFocus(n);
+    };
+    op.onClick = [this, n] {
+      WorkedIn(n);
+      cmbOp_Click(n);
+    };
+    op.onChange = [this, n] {
+      WorkedIn(n);
+      cmbOp_Change(n);
+    };
     main_("framZone", n).onMouseUp = [this, n](int button) { framZone_MouseUp(n, button); };
   }
   main_.onMouseUp = [this](int button) { frmMain_MouseUp(button); };
   main_("mnuCopyZones").onClick = [this] { mnuCopyZones_Click(); };
   main_("mnuPopCopyZones").onClick = [this] { mnuCopyZones_Click(); };
-  main_("mnuCopyZones").SetEnabled(true);
+  ShowCopySource();
   // The Enter key in the key-label box is the Measure command.
   main_("cmbRoute").onKeyDown = [this](int key) {
     if (key == 13 && main_("cmdGo").Enabled()) main_("cmdGo").Click();
@@ -85,6 +111,11 @@ void Zones::PopulateBlades() {
   c.WriteLog("PopulateBlades: Start", 7);
   // Every zone starts again from an empty part: zone 1 then follows the first
   // part of the new list (or stays empty), the others wait for the operator.
+  // No zone holds settings the operator chose any more, so Copy settings to
+  // all zones waits for the operator to work in one; zone 1's first part is
+  // the station's choice and does not make it the source.
+  copySource_ = 0;
+  ShowCopySource();
   for (int n = 1; n <= kZones; ++n) {
     main_("comboBlade", n).Clear();
     main_("comboBlade", n).SetText("");
@@ -245,6 +276,7 @@ void Zones::FixtureAlignment(int n, const std::string& name) {
   const std::string network = JoinPath(c.gFixturesDir, name + ".prg");
   if (!c.Ask("Do you want to execute the fixture alignment?", "Fixture Alignment")) return;
   if (station_.InTestMode()) {
+    main_.SetStatusText(RunStatusText(c, n, local, RunStatus::NotRun));
     c.WriteLog(c.Translate("Interface is in TEST mode, Fixture alignment program that would have run:") + " " + local,
                0, true);
     return;
@@ -259,9 +291,12 @@ void Zones::FixtureAlignment(int n, const std::string& name) {
       c.WriteLog("cmbFixture_Change: Could not copy " + network + " to " + local, 0);
   }
   if (!c.FileExists(local, true)) {
+    main_.SetStatusText(RunStatusText(c, n, local, RunStatus::NotFound));
     c.WriteLog(c.Translate("Fixture alignment program not found:") + " " + local, 0, true);
     return;
   }
+  // The status line is drawn at once, before the long run.
+  main_.SetStatusText(RunStatusText(c, n, local, RunStatus::Running));
   c.forms.SetBusy(true);
   files_.WriteFixtureFile();
   bool ran = false;
@@ -271,6 +306,7 @@ void Zones::FixtureAlignment(int n, const std::string& name) {
     c.WriteLog("cmbFixture_Change: skipped, the host connection is not part of this build.", 0);
   }
   if (!ran) c.WriteLog("cmbFixture_Change: Quorvex failed running the fixture program.", 0);
+  main_.SetStatusText(RunStatusText(c, n, local, RunOutcome(ran, station_.host)));
   c.forms.SetBusy(false);
 }
 
@@ -344,9 +380,24 @@ void Zones::SetObjectVisible(Control& control, bool visible) {
   c.WriteLog("Set object: " + control.FullName() + " tag: " + control.Tag(), 0);
 }
 
+void Zones::WorkedIn(int n) {
+  if (n == copySource_) return;
+  copySource_ = n;
+  ShowCopySource();
+}
+
+void Zones::ShowCopySource() {
+  // A menu item, so English as the menu bar is.
+  Control& copy = main_("mnuCopyZones");
+  copy.SetEnabled(copySource_ >= 1);
+  copy.SetToolTip(copySource_ >= 1 ? "Copies the part and operation of Zone " + std::to_string(copySource_) +
+                                         " to the other zones."
+                                   : "Click into a zone first: its settings are copied to the other zones.");
+}
+
 void Zones::mnuCopyZones_Click() {
   c.WriteLog("mnuCopyZones_Click: Start: source zone " + std::to_string(copySource_), 7);
-  if (copySource_ < 1 || copySource_ > kZones) return;  // no zone frame was right-clicked yet
+  if (copySource_ < 1 || copySource_ > kZones) return;  // the operator has worked in no zone yet
   const std::string part = main_("comboBlade", copySource_).Text();
   const std::string operation = main_("cmbOp", copySource_).Text();
   for (int n = 1; n <= kZones; ++n) {
@@ -362,7 +413,7 @@ void Zones::mnuCopyZones_Click() {
 
 void Zones::framZone_MouseUp(int n, int button) {
   if (button != 2) return;
-  copySource_ = n;
+  WorkedIn(n);
   main_("mnuPopCopyZones")
       .SetCaption(c.Translate("Copy Zone") + " " + std::to_string(n) + " " + c.Translate("settings to all zones"));
   main_.PopupMenu("mnuZonePopup");
@@ -377,8 +428,10 @@ void Zones::frmMain_MouseUp(int button) {
     Control& item = main_(popup);
     Control& source = main_(command);
     item.SetCaption(c.Translate(source.SourceCaption()));
-    // "Reports" heads the list; the other items do what their menu commands do.
+    // "Reports" heads the list; the other items do what their menu commands do,
+    // and say why when they cannot.
     item.SetEnabled(std::string(command) != "mnuReports" && source.Enabled());
+    item.SetToolTip(c.Translate(source.SourceToolTip()));
     if (!item.onClick) item.onClick = [&source] { source.Click(); };
   }
   main_.PopupMenu("mnuReportPopup");

@@ -39,6 +39,9 @@ class Zones : public ZonePanels {
   void SetObjectVisible(Control& control, bool visible);
 
   // Copy settings to all zones, and the two pop-up menus of the main window.
+  // The source is the zone the operator last worked in: a right-click on its
+  // frame, or focus or a choice in one of its lists. Until there is one the
+  // menu command is disabled.
   void mnuCopyZones_Click();
   void framZone_MouseUp(int n, int button);
   void frmMain_MouseUp(int button);
@@ -50,12 +53,16 @@ class Zones : public ZonePanels {
   void OperationChosen(int n);
   // Empties the zone's operation list and forgets its part and operation.
   void ForgetPart(int n);
+  // Makes zone n the source of Copy settings to all zones.
+  void WorkedIn(int n);
+  // Enables Copy settings to all zones and says in its tooltip which zone it copies, or why not.
+  void ShowCopySource();
 
   Core& c;
   Station& station_;
   PartFiles& files_;
   FrmMain& main_;
-  int copySource_ = 0;  // the zone whose frame was last right-clicked
+  int copySource_ = 0;  // the zone the operator last worked in, 0 for none yet
 };
 
 // Window helpers of the station's dialogs.

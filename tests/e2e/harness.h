@@ -31,6 +31,14 @@ struct RunResult {
     for (size_t p = transcript.find(text); p != std::string::npos; p = transcript.find(text, p + 1)) ++n;
     return n;
   }
+  // The transcript lines that start with `prefix`, in order.
+  std::vector<std::string> Lines(const std::string& prefix) const {
+    std::vector<std::string> lines;
+    std::stringstream in(transcript);
+    for (std::string line; std::getline(in, line);)
+      if (line.rfind(prefix, 0) == 0) lines.push_back(line);
+    return lines;
+  }
 };
 
 inline std::string ReadFile(const fs::path& p) {

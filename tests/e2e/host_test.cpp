@@ -79,6 +79,12 @@ TEST_F(Host, AfterACancelledRunTheNextRunIsRefusedAndTheOneAfterRuns) {
   EXPECT_NE(log.find("Quorvex program was cancelled; Measurement will be halted. Quorvex 5.1 Program Name:Cancel"),
             std::string::npos);
   EXPECT_EQ(CountOf(log, "RunQVXProg: DONE EXECUTION"), 2);  // the cancelled run and the third
+  // The status line tells each run before it starts and how it ended.
+  EXPECT_EQ(r.Lines("STATUSBAR:"),
+            (std::vector<std::string>{"STATUSBAR: Ready", "STATUSBAR: Running Cancel.prg...",
+                                      "STATUSBAR: Cancel.prg cancelled.", "STATUSBAR: Running Align.prg...",
+                                      "STATUSBAR: Align.prg failed; see the log.", "STATUSBAR: Running Align.prg...",
+                                      "STATUSBAR: Align.prg finished."}));
 }
 
 TEST_F(Host, HostIsRestartedBeforeTheEleventhRun) {
@@ -105,6 +111,7 @@ TEST_F(Host, AttachFailureSwitchesToTestMode) {
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   EXPECT_TRUE(r.Has("MESSAGE: Unable to attach Quorvex.  Interface will run in TEST mode.")) << r.transcript;
   EXPECT_TRUE(r.Has("MESSAGE: Interface is in TEST mode, Quorvex program that would have run: "));
+  EXPECT_TRUE(r.Has("STATUSBAR: TEST mode, Align.prg not run.\nMESSAGE: Interface is in TEST mode"));
 }
 
 TEST_F(Host, AHostLeftRunningIsRestartedAtStart) {

@@ -273,6 +273,43 @@ TEST(Scripts, UnknownOrDisabledControlsStopTheRun) {
   EXPECT_TRUE(r.Has("expected cmdExit caption 'Quit' but it is 'Exit'")) << r.transcript;
 }
 
+TEST(Commands, NoCommandSilentlyDoesNothing) {
+  // Commands of subsystems not in this build are disabled and say why; the
+  // ones that are here lose that note. Help without its file says where it
+  // should be.
+  Station s;
+  s.Put("zarv.ini", GoldenIni("zarv_test_nombr.ini", s.Home()));
+  const RunResult r = s.Run(
+      "expect mnuMakePart tooltip Not available in this build.\n"
+      "expect cmdGo tooltip Not available in this build.\n"
+      "expect picProbe enabled 0\n"
+      "expect lblProbe tooltip Not available in this build.\n"
+      "expect mnuReset enabled 1\n"
+      "expect mnuReset tooltip \n"
+      "rightclick frmMain\n"
+      "expect mnuPopReanalyze tooltip Not available in this build.\n"
+      "press mnuHelp\n"
+      "press mnuProgHelp\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_EQ(r.Count("MESSAGE: The help file was not found: " + (s.Home() / "help" / "operation.chm").string() + "\n"), 2)
+      << r.transcript;
+}
+
+TEST(BadInput, AnUnusableRuntimeDirectoryIsReplacedWithoutQtWarnings) {
+  // A runtime directory others could read is not used, and not changed either.
+  Station s;
+  s.Put("zarv.ini", GoldenIni("zarv_test_nombr.ini", s.Home()));
+  const fs::path open = s.Root() / "runtime";
+  fs::create_directories(open);
+  fs::permissions(open, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                            fs::perms::others_read | fs::perms::others_exec);
+  s.SetEnv("XDG_RUNTIME_DIR", open.string());
+  const RunResult r = s.Run("");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_EQ(r.errors.find("QStandardPaths"), std::string::npos) << r.errors;
+  EXPECT_EQ(fs::status(open).permissions() & fs::perms::others_read, fs::perms::others_read);
+}
+
 TEST(BadInput, UnwritableSettingsFileIsToldAndTheStationRunsOn) {
   Station s;
   // A settings file whose directory does not exist cannot be created.

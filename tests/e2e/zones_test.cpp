@@ -77,6 +77,11 @@ TEST_F(Zones, FixtureAlignmentRunsTheProgramThroughTheHost) {
   EXPECT_NE(log.find("Program Name:FIX1"), std::string::npos);
   EXPECT_EQ(log.find("Quorvex failed running the fixture program"), std::string::npos);
   EXPECT_NE(s.File("host/journal.txt").find("FIX1"), std::string::npos);
+  // The operator sees what runs, and then its result, in the status line; the
+  // run the operator declined says nothing.
+  EXPECT_TRUE(r.Has("-> yes\nSTATUSBAR: Zone 2: Running FIX1.prg...\n")) << r.transcript;
+  EXPECT_EQ(r.Lines("STATUSBAR: Zone 2:"),
+            (std::vector<std::string>{"STATUSBAR: Zone 2: Running FIX1.prg...", "STATUSBAR: Zone 2: FIX1.prg finished."}));
 }
 
 TEST_F(Zones, FixtureAlignmentInTestModeOnlyNamesTheProgram) {
@@ -90,21 +95,30 @@ TEST_F(Zones, FixtureAlignmentInTestModeOnlyNamesTheProgram) {
                     (s.Home() / "fixtures" / "Clamp 2.prg").string()))
       << r.transcript;
   EXPECT_EQ(Log().find("RunQVXProg Start"), std::string::npos);
+  EXPECT_TRUE(r.Has("STATUSBAR: Zone 1: TEST mode, Clamp 2.prg not run.")) << r.transcript;
 }
 
 TEST_F(Zones, CopySettingsReachesEveryEnabledZone) {
   ini = WithLine(ini, "Zone3_DISABLE =", "Zone3_DISABLE = ON");
+  // The source is the zone the operator last worked in; the first part the
+  // station puts into zone 1 at start does not count.
   const RunResult r = Run(
+      "expect mnuCopyZones enabled 0\n"
+      "expect mnuCopyZones tooltip Click into a zone first: its settings are copied to the other zones.\n"
       "select comboBlade(2) Fan\n"
       "select cmbOp(2) Final\n"
-      "press mnuCopyZones\n"  // no zone frame right-clicked yet: nothing changes
-      "expect comboBlade(4) text \n"
-      "rightclick framZone(2)\n"
-      "press mnuPopCopyZones\n"
+      "expect mnuCopyZones tooltip Copies the part and operation of Zone 2 to the other zones.\n"
+      "press mnuCopyZones\n"
       "expect comboBlade(1) text Fan\n"
       "expect cmbOp(1) text Final\n"
       "expect cmbOp(4) text Final\n"
       "expect comboBlade(3) text \n"
+      "select cmbOp(4) Rough Cut\n"
+      "press mnuCopyZones\n"
+      "expect cmbOp(2) text Rough Cut\n"
+      "rightclick framZone(2)\n"
+      "press mnuPopCopyZones\n"
+      "expect cmbOp(4) text Rough Cut\n"
       "rightclick frmMain\n"
       "press mnuExit\n");
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;

@@ -504,6 +504,34 @@ TEST(PlatformInstanceLock, TakesOverTheLockOfAGoneProcess) {
   EXPECT_TRUE(lock.Acquire(Dir(home)));
 }
 
+TEST(PlatformInstanceLock, TheDemoHomeScriptLeavesTheHomeOfARunningStationAlone) {
+  // scripts/demo-home.sh replaces a demo home; it must find the lock by the
+  // name the station gives it.
+  const std::string script = std::string(ZARVANE_SOURCE_DIR) + "/scripts/demo-home.sh";
+  QTemporaryDir root;
+  const std::string home = Dir(root) + "/demo home";
+  QDir().mkpath(QString::fromStdString(home));
+  WriteFile(home + "/debug.txt", "the running station's log\n");
+  const auto makeHome = [&] {
+    const int status = std::system(("'" + script + "' '" + home + "' >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  {
+    QtInstanceLock station;
+    ASSERT_TRUE(station.Acquire(home));
+    EXPECT_NE(makeHome(), 0);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(home + "/debug.txt")));
+  }
+  // The lock of a station that has gone keeps nothing.
+  std::int64_t pidMax = 4194304;
+  std::ifstream("/proc/sys/kernel/pid_max") >> pidMax;
+  WriteFile(QtInstanceLock::LockFileFor(home), std::to_string(pidMax + 1) + "\nzarvane\n");
+  EXPECT_EQ(makeHome(), 0);
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(home + "/debug.txt")));
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(home + "/zarv.ini")));
+  QFile::remove(QString::fromStdString(QtInstanceLock::LockFileFor(home)));
+}
+
 // ---------------------------------------------------------------------------
 // Virtual clock
 

@@ -104,6 +104,7 @@ TEST_F(StationTest, SplashStatusDuringStartAndAboutBox) {
   station.frmSplash("cmdSysInfo").Click();
   ASSERT_FALSE(tp.shell.calls.empty());
   EXPECT_EQ(tp.shell.calls.back().file, "/usr/bin/sysinfo");
+  Spit(home / "help" / "operation.chm", "help");
   station.frmSplash("cmdHelp").Click();
   EXPECT_EQ(tp.shell.calls.back().file, Path("help/operation.chm"));
   station.frmSplash("lblStatus").Click();

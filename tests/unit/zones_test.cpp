@@ -296,8 +296,9 @@ TEST_F(ZonesTest, CopySettingsNeedsARightClickedZoneAndSkipsDisabledZones) {
   M("cmbOp", 2).SetText("Second");
   zones.cmbOp_Click(2);
 
-  zones.mnuCopyZones_Click();  // no source zone yet
+  zones.mnuCopyZones_Click();  // no source zone yet: the station's own choices do not make one
   EXPECT_EQ(core.Zone(3).gPn, "");
+  EXPECT_FALSE(M("mnuCopyZones").Enabled());
 
   M("framZone", 4).SetEnabled(false);
   M("framZone", 2).onMouseUp(2);

@@ -1,0 +1,47 @@
+// The bundled demo, as ./demo.sh runs it without a display: a fresh demo home
+// made by scripts/demo-home.sh and the headless script demo/demo.script. Its
+// transcript tells the story step by step and ends with the count.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace zarvane::e2e {
+namespace {
+
+TEST(Demo, TheHeadlessDemoRunsAndItsTranscriptTellsEveryStep) {
+  Station s;
+  const fs::path demo = fs::path(ZARVANE_DEMO_HOME).parent_path();
+  const std::string makeHome =
+      "'" + (demo.parent_path() / "scripts" / "demo-home.sh").string() + "' '" + s.Home().string() + "' >/dev/null";
+  ASSERT_EQ(std::system(makeHome.c_str()), 0);
+  s.SetEnv("ZARVANE_REGISTRY", (s.Home() / "registry.ini").string());
+  s.SetEnv("ZARVANE_SYSTEM_DIR", (s.Home() / "system").string());
+  const std::string script = ReadFile(demo / "demo.script");
+
+  // Every command but echo is a step, written as it stands with @HOME@ filled in.
+  std::vector<std::string> steps;
+  int checks = 0;
+  std::stringstream in(script);
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#' || line.rfind("echo ", 0) == 0) continue;
+    for (size_t p; (p = line.find("@HOME@")) != std::string::npos;) line.replace(p, 6, s.Home().string());
+    steps.push_back("STEP " + std::to_string(steps.size() + 1) + ": " + line);
+    if (line.rfind("expect ", 0) == 0) ++checks;
+  }
+
+  const RunResult r = s.Run(script);
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_EQ(r.Lines("STEP "), steps) << r.transcript;
+  // One result line for each host program the demo runs.
+  EXPECT_EQ(r.Lines("STATUSBAR:"),
+            (std::vector<std::string>{"STATUSBAR: Ready", "STATUSBAR: Zone 2: Running FIX1.prg...",
+                                      "STATUSBAR: Zone 2: FIX1.prg finished.", "STATUSBAR: Running Align.prg...",
+                                      "STATUSBAR: Align.prg finished."}));
+  const std::string done =
+      "DONE: " + std::to_string(steps.size()) + " steps, " + std::to_string(checks) + " checks passed.\n";
+  ASSERT_GE(r.transcript.size(), done.size());
+  EXPECT_EQ(r.transcript.substr(r.transcript.size() - done.size()), done);
+}
+
+}  // namespace
+}  // namespace zarvane::e2e
