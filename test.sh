@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds Zarvane and runs every test.
+# Builds Zarvane and runs every test, then takes the screenshots of the real
+# station under a virtual X server (build/screenshots/, kept as build artefacts).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup.sh
 ctest --test-dir build --output-on-failure -j2
+./scripts/screenshots.sh

@@ -46,7 +46,7 @@ start() {
     fi
   done
   # A slow fixture program, so its run can be seen.
-  sed -i "s|^CommandTime =.*|CommandTime = 1500|" "$home/host/simhost.ini"
+  sed -i "s|^CommandTime =.*|CommandTime = 700|" "$home/host/simhost.ini"
   QT_FONT_DPI="${FONT_DPI:-96}" ZARVANE_REGISTRY="$home/registry.ini" ZARVANE_SYSTEM_DIR="$home/system" \
     build/zarvane --home "$home" >"$out/station.log" 2>&1 &
   station=$!
@@ -123,7 +123,7 @@ sleep 0.8
 xdotool key Return
 sleep 1
 shot hostrun-running.png
-sleep 4
+sleep 6
 shot hostrun-done.png
 stop
 

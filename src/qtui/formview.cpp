@@ -329,6 +329,7 @@ void FormView::ApplyStatusLine() {
     statusText_ = new QLabel(statusBar());
     statusText_->setObjectName(QStringLiteral("statusText"));
     statusText_->setTextFormat(Qt::PlainText);
+    statusText_->setContentsMargins(8, 4, 8, 4);
     statusBar()->addWidget(statusText_, 1);
   }
   if (!statusText_) return;
@@ -457,6 +458,8 @@ void FormView::UpdateScale() {
     }
   }
   if (client_->font() != font) client_->setFont(font);
+  // The status line reads at the size of the window's texts.
+  if (statusText_ && statusText_->font() != font) statusText_->setFont(font);
 }
 
 void FormView::Relayout() {
