@@ -16,21 +16,6 @@
 
 namespace zarvane {
 
-class QuietOperator : public Operator {
- public:
-  void Message(const std::string&, const std::string&) override {}
-  bool OkCancel(const std::string&, const std::string&) override { return true; }
-  bool YesNo(const std::string&, const std::string&) override { return true; }
-  std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-  std::string OpenFile(const std::string&, const std::string&, const std::string&, const std::string&) override {
-    return {};
-  }
-  std::string ChooseDirectory(const std::string&, const std::string&) override { return {}; }
-  void Status(const std::string&) override {}
-  void Progress(const std::string&, const std::string&, int, bool) override {}
-  void Note(const std::string&, const std::string&) override {}
-};
-
 struct BenchHome {
   explicit BenchHome(int debugLevel) : forms(&tp.clock), core(tp.platform, op, forms) {
     char tmpl[] = "/tmp/zarvane-bench-XXXXXX";
@@ -45,7 +30,7 @@ struct BenchHome {
   }
 
   TestPlatform tp;
-  QuietOperator op;
+  SilentOperator op;
   Forms forms;
   Core core;
   std::string home;

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/operator.h"
+
 #include "platform/linux.h"
 #include "platform/platform.h"
 
@@ -217,6 +219,24 @@ class PdfPrinter : public Printer {
 
 // ---------------------------------------------------------------------------
 // All fakes wired together: `TestPlatform tp; Core core(tp.platform, op, forms);`
+// An operator who answers every question with yes or OK, every dialog with
+// nothing, and keeps the messages shown.
+class SilentOperator : public Operator {
+ public:
+  void Message(const std::string& text, const std::string&) override { messages.push_back(text); }
+  bool OkCancel(const std::string&, const std::string&) override { return true; }
+  bool YesNo(const std::string&, const std::string&) override { return true; }
+  std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
+  std::string OpenFile(const std::string&, const std::string&, const std::string&, const std::string&) override {
+    return {};
+  }
+  std::string ChooseDirectory(const std::string&, const std::string&) override { return {}; }
+  void Status(const std::string&) override {}
+  void Progress(const std::string&, const std::string&, int, bool) override {}
+  void Note(const std::string&, const std::string&) override {}
+  std::vector<std::string> messages;
+};
+
 struct TestPlatform {
   TestPlatform();
   explicit TestPlatform(std::chrono::system_clock::time_point start);

@@ -22,19 +22,6 @@ constexpr int kEditPadding = 8;
 constexpr int kIndicatorRoom = TouchStyle::kIndicatorSize + 6 + 4;
 constexpr int kFrameMargin = 6;
 
-bool Captioned(ControlType type) {
-  switch (type) {
-    case ControlType::Label:
-    case ControlType::CommandButton:
-    case ControlType::CheckBox:
-    case ControlType::OptionButton:
-    case ControlType::Frame:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool Drawn(ControlType type) { return type != ControlType::Timer && type != ControlType::Menu; }
 
 // Visible itself and in every frame around it.
@@ -107,7 +94,7 @@ QRect ControlRect(const Control& c, double scaleX, double scaleY) {
 }
 
 QString ShownCaption(const Control& c) {
-  if (!Captioned(c.Type())) return {};
+  if (!IsTranslatedOnRepaint(c.Type())) return {};  // the controls that have captions
   if (c.Type() == ControlType::Frame) return StripAccessKeys(ToQt(c.Caption()));
   return StripAccessKeys(ToQtLines(c.Caption()));
 }

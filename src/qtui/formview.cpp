@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
@@ -864,6 +865,16 @@ void FormView::closeEvent(QCloseEvent* event) {
   // The model decides: the host unloads the form when closing is allowed.
   event->ignore();
   if (form_ && host_.Exists(form_)) host_.RequestClose(*form_);
+}
+
+void FormView::paintEvent(QPaintEvent* event) {
+  QMainWindow::paintEvent(event);
+  if (border_) return;
+  // A window without a border (the splash) still needs an edge on the window
+  // behind it.
+  QPainter painter(this);
+  painter.setPen(palette().color(QPalette::Shadow));
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void FormView::changeEvent(QEvent* event) {

@@ -29,23 +29,6 @@ inline void EnsureApp() {
   InstallTouchStyle();
 }
 
-// Answers nothing; the settings file below asks no questions.
-class SilentOperator : public Operator {
- public:
-  void Message(const std::string& text, const std::string&) override { messages.push_back(text); }
-  bool OkCancel(const std::string&, const std::string&) override { return true; }
-  bool YesNo(const std::string&, const std::string&) override { return true; }
-  std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-  std::string OpenFile(const std::string&, const std::string&, const std::string&, const std::string&) override {
-    return {};
-  }
-  std::string ChooseDirectory(const std::string&, const std::string&) override { return {}; }
-  void Status(const std::string&) override {}
-  void Progress(const std::string&, const std::string&, int, bool) override {}
-  void Note(const std::string&, const std::string&) override {}
-  std::vector<std::string> messages;
-};
-
 class StationWindows : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { EnsureApp(); }
