@@ -1,6 +1,7 @@
 #include "qtui/formview.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -21,9 +22,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QStatusBar>
-#include <QApplication>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QTextEdit>
 #include <algorithm>
 #include <cmath>
@@ -331,6 +331,7 @@ void FormView::ApplyStatusLine() {
     statusText_->setObjectName(QStringLiteral("statusText"));
     statusText_->setTextFormat(Qt::PlainText);
     statusText_->setContentsMargins(8, 4, 8, 4);
+    statusText_->setFont(client_->font());
     statusBar()->addWidget(statusText_, 1);
   }
   if (!statusText_) return;
@@ -368,9 +369,9 @@ void FormView::ApplyWindow(bool menuBarChanged, bool fitChanged) {
   }
   // The model's size is the design size of the client area, drawn at the
   // display scale; a maximised or minimised window takes it once it is normal
-  // again.
-  // A window the operator sized keeps its size when only the fit changes (it
-  // grows to its new minimum by itself); a fixed window takes the new fit.
+  // again. A window the operator sized keeps its size when only the fit
+  // changes (it grows to its new minimum by itself); a fixed window takes the
+  // new fit.
   if (state_ == WindowState::Normal &&
       (!drawn_ || menuBarChanged || width_ != form.Width() || height_ != form.Height() ||
        (fitChanged && !form.ScalesControls()))) {
@@ -443,6 +444,12 @@ void FormView::UpdateScale() {
   scaleY_ = sy;
   // Texts grow with a scaling window, within bounds, and never below the
   // station's font; a size that would make a caption clip takes a smaller font.
+  // The font is chosen again only when the scale or the layout changed, not on
+  // every change of a control's state.
+  std::string fontKey = layoutKey_ + '\1' + std::to_string(sx) + ',' + std::to_string(sy) + ',' +
+                        std::to_string(fitScale_) + ',' + baseFont_.key().toStdString();
+  if (fontKey == fontKey_) return;
+  fontKey_ = std::move(fontKey);
   QFont font = baseFont_;
   if (form_->ScalesControls()) {
     for (double factor = std::clamp(std::min(sx, sy) / fitScale_, 1.0, kMaxFontGrowth); factor > 1.0;

@@ -120,6 +120,7 @@ class FormView : public QMainWindow {
   QFont baseFont_;
   QLabel* statusText_ = nullptr;
   std::string layoutKey_;
+  std::string fontKey_;  // what the window's font was last chosen for
   double fitScale_ = 1.0;
   double preferredScale_ = 0;  // 0 until the screen was asked
   bool placed_ = false;
