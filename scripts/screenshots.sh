@@ -84,15 +84,16 @@ click_at() {
   xdotool mousemove "$x" "$y" click "$3"
 }
 
-languages=(english french german)
+# Language numbers of the settings file: 1 English, 2 French, 4 German.
+languages=([1]=english [2]=french [4]=german)
 for layout in multi single; do
   zones=OFF
   [ "$layout" = single ] && zones=ON
-  for n in 1 2 3; do
+  for n in 1 2 4; do
     for size in 100 150; do
       FONT_DPI=$((96 * size / 100)) start "Language = $n" "SingleZone = $zones" "SZ_Serial = $zones" \
         "SZ_Stats = $zones" "STAT1 = OPERATOR Operator Name"
-      shot "main-$layout-${languages[$n - 1]}-$size.png"
+      shot "main-$layout-${languages[$n]}-$size.png"
       stop
     done
   done
