@@ -176,7 +176,8 @@ class Core {
   // English restores English). A source text that is no English text of the
   // table but the loaded language's translation of one (the code set an already
   // translated text) stands for that English text and becomes the source.
-  void TranslateCaptions(Form& form, const std::string& logPrefix);
+  // Controls named in `skipNames` keep their captions as set.
+  void TranslateCaptions(Form& form, const std::string& logPrefix, const std::vector<std::string>& skipNames = {});
   // The English text of the table whose translation in the loaded language is
   // `text`; `text` itself when it is an English text of the table or no translation.
   std::string EnglishOf(const std::string& text) const;

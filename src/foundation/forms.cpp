@@ -102,6 +102,20 @@ void Control::SetEnabled(bool enabled) {
 
 void Control::SetValue(int value) {
   value_ = value;
+  if (type_ == ControlType::OptionButton && value != 0)
+    for (const auto& other : form_->Controls())
+      if (other.get() != this && other->type_ == ControlType::OptionButton && other->container_ == container_)
+        other->value_ = 0;
+  Touch();
+}
+
+void Control::SetBorderStyle(int style) {
+  borderStyle_ = style;
+  Touch();
+}
+
+void Control::SetMultiSelect(bool multi) {
+  multiSelect_ = multi;
   Touch();
 }
 

@@ -75,7 +75,8 @@ class Control {
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
   // Check boxes: 0 unchecked, 1 checked; option buttons and menus: 0/1 as false/true;
-  // progress bars: 0 to 100.
+  // progress bars: 0 to 100. Selecting an option button clears the other option
+  // buttons of its container (its frame, or the window), as a group of options does.
   int Value() const { return value_; }
   void SetValue(int value);
 
@@ -104,6 +105,14 @@ class Control {
   // Labels: 0 left-aligned, 1 right-aligned, 2 centred.
   int Alignment() const { return alignment_; }
   void SetAlignment(int alignment);
+
+  // Frames: 1 draws the frame's border and title, 0 neither (a plain container).
+  int BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(int style);
+  // List boxes: whether a click toggles an item's selection, each item on its
+  // own (a touch-friendly multiple choice), rather than choosing one item.
+  bool MultiSelect() const { return multiSelect_; }
+  void SetMultiSelect(bool multi);
 
   const std::string& Picture() const { return picture_; }
   void SetPicture(const std::string& path);
@@ -150,6 +159,8 @@ class Control {
   std::string picture_;
   bool stretch_ = false;
   int alignment_ = 0;
+  int borderStyle_ = 1;
+  bool multiSelect_ = false;
   std::string menuParent_;
   int interval_ = 0;
   std::unique_ptr<TimerHandle> timer_;

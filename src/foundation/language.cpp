@@ -1,4 +1,6 @@
 // The language table Lang.ini: English text to the text of the current language.
+#include <algorithm>
+
 #include "foundation/core.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
@@ -106,9 +108,10 @@ std::string Core::EnglishOf(const std::string& text) const {
   return it == englishOf_.end() ? text : it->second;
 }
 
-void Core::TranslateCaptions(Form& form, const std::string& logPrefix) {
+void Core::TranslateCaptions(Form& form, const std::string& logPrefix, const std::vector<std::string>& skipNames) {
   for (const auto& control : form.Controls()) {
     if (!IsTranslatedOnRepaint(control->Type())) continue;
+    if (std::find(skipNames.begin(), skipNames.end(), control->Name()) != skipNames.end()) continue;
     if (const std::string english = EnglishOf(control->SourceCaption()); english != control->SourceCaption())
       control->SetCaption(english);
     if (const std::string english = EnglishOf(control->SourceToolTip()); english != control->SourceToolTip())

@@ -1,6 +1,9 @@
 #include "qtui/formlayout.h"
 
+#include <QApplication>
 #include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
@@ -61,9 +64,18 @@ bool CaptionFits(const Control& c, const QRect& r, const QFontMetrics& fm) {
              lines * fm.lineSpacing() + kButtonPaddingV <= r.height();
     }
     case ControlType::CheckBox:
-    case ControlType::OptionButton:
-      return WidestLine(fm, text) + kIndicatorRoom <= r.width() &&
+    case ControlType::OptionButton: {
+      // What the style itself asks for the box, its indicator and its text.
+      const bool radio = c.Type() == ControlType::OptionButton;
+      QStyleOptionButton opt;
+      opt.fontMetrics = fm;
+      opt.text = text;
+      const QSize textSize = fm.boundingRect(QRect(), Qt::TextShowMnemonic, text).size();
+      const QSize needed = QApplication::style()->sizeFromContents(radio ? QStyle::CT_RadioButton : QStyle::CT_CheckBox,
+                                                                   &opt, textSize, nullptr);
+      return std::max(needed.width() + 2, WidestLine(fm, text) + kIndicatorRoom) <= r.width() &&  // 2: rounding
              std::max(fm.height(), TouchStyle::kIndicatorSize) <= r.height();
+    }
     case ControlType::Frame:
       return text.isEmpty() || fm.horizontalAdvance(text) + 2 * kButtonPadding <= r.width();
     case ControlType::ComboBox:
@@ -95,13 +107,15 @@ QRect ControlRect(const Control& c, double scaleX, double scaleY) {
 
 QString ShownCaption(const Control& c) {
   if (!IsTranslatedOnRepaint(c.Type())) return {};  // the controls that have captions
-  if (c.Type() == ControlType::Frame) return StripAccessKeys(ToQt(c.Caption()));
+  if (c.Type() == ControlType::Frame)
+    return c.BorderStyle() == 0 ? QString() : StripAccessKeys(ToQt(c.Caption()));  // no border, no title
   return StripAccessKeys(ToQtLines(c.Caption()));
 }
 
 FrameInsets InsetsOf(const Control& frame, const QFont& font) {
+  if (frame.BorderStyle() == 0) return {0, 0, 0, 0};  // a plain container: no border to keep clear of
   const QFontMetrics fm(font);
-  const int top = frame.Caption().empty() ? kFrameMargin : fm.height() + kFrameMargin;
+  const int top = ShownCaption(frame).isEmpty() ? kFrameMargin : fm.height() + kFrameMargin;
   return {top, kFrameMargin, kFrameMargin, kFrameMargin};
 }
 

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTextEdit>
@@ -105,9 +106,17 @@ class SyncScope {
 
 FormView::FormView(QtFormHost& host, Form& form) : QMainWindow(nullptr), host_(host), form_(&form) {
   setObjectName(ToQt(form.Name()));
-  client_ = new QWidget(this);
+  // The client sits in a scroll area that shows scroll bars only when the
+  // screen is smaller than the window's design (a large window at 150% text
+  // on a small screen); otherwise it is invisible.
+  scroll_ = new QScrollArea(this);
+  scroll_->setObjectName(QStringLiteral("scroll"));
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setWidgetResizable(true);
+  client_ = new QWidget;
   client_->setObjectName(QStringLiteral("client"));
-  setCentralWidget(client_);
+  scroll_->setWidget(client_);
+  setCentralWidget(scroll_);
   client_->installEventFilter(this);
   Sync(true);
 }
@@ -377,7 +386,7 @@ void FormView::ApplyWindow(bool menuBarChanged, bool fitChanged) {
        (fitChanged && !form.ScalesControls()))) {
     width_ = form.Width();
     height_ = form.Height();
-    const QSize client = DesignSize(DisplayScale()).expandedTo(client_->minimumSize());
+    const QSize client = DesignSize(DisplayScale()).expandedTo(client_->minimumSize()).boundedTo(ScreenRoom());
     // An open window grows or shrinks about its centre, so a centred one stays centred.
     const QPoint centre = frameGeometry().center();
     const bool wasVisible = isVisible();
@@ -389,6 +398,13 @@ void FormView::ApplyWindow(bool menuBarChanged, bool fitChanged) {
 int FormView::MenuBarHeight() const {
   if (!hasMenus_ || !menuBarVisible_) return 0;
   return menuBar()->sizeHint().height();
+}
+
+QSize FormView::ScreenRoom() const {
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const int chrome = MenuBarHeight() + StatusBarHeight() + kWindowFrame;
+  return QSize(std::max(200, avail.width() - kWindowFrame / 2), std::max(150, avail.height() - chrome));
 }
 
 int FormView::StatusBarHeight() const { return statusText_ ? statusBar()->sizeHint().height() : 0; }
@@ -406,7 +422,7 @@ double FormView::DisplayScale() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     const QSize design = DesignSize(1.0);
-    const double chrome = MenuBarHeight() + StatusBarHeight() + 40;  // bars and the window frame
+    const double chrome = MenuBarHeight() + StatusBarHeight() + kWindowFrame;  // bars and the window frame
     preferredScale_ = std::min({kComfortScale, 0.85 * avail.width() / design.width(),
                                 (0.85 * avail.height() - chrome) / design.height()});
   }
@@ -424,8 +440,11 @@ bool FormView::UpdateFit() {
   // menu bar into an overflow menu.
   QSize minimum = DesignSize(fit);
   if (hasMenus_ && menuBarVisible_) minimum.setWidth(std::max(minimum.width(), menuBar()->sizeHint().width()));
-  if (client_->minimumSize() != minimum) {
+  // The window itself keeps that minimum as far as its screen allows.
+  const QSize windowMinimum = minimum.boundedTo(ScreenRoom());
+  if (client_->minimumSize() != minimum || scroll_->minimumSize() != windowMinimum) {
     client_->setMinimumSize(minimum);
+    scroll_->setMinimumSize(windowMinimum);
     if (layout()) layout()->activate();  // the window's own minimum follows now, not later
   }
   const bool changed = fit != fitScale_;
@@ -569,9 +588,13 @@ void FormView::ApplyCaption(Item& item) {
       break;
     }
     case ControlType::Frame: {
+      // A frame without a border is a plain container: no box, no title.
       auto* frame = static_cast<QGroupBox*>(item.widget);
-      const QString title = ToQt(c.Caption());
+      const bool border = c.BorderStyle() != 0;
+      const QString title = border ? ToQt(c.Caption()) : QString();
       if (frame->title() != title) frame->setTitle(title);
+      const QString sheet = border ? QString() : QStringLiteral("QGroupBox { border: 0; margin: 0; padding: 0; }");
+      if (frame->styleSheet() != sheet) frame->setStyleSheet(sheet);
       break;
     }
     default:
@@ -599,6 +622,8 @@ void FormView::ApplyList(Item& item, bool listChanged) {
   }
 
   auto* list = static_cast<QListWidget*>(item.widget);
+  const auto mode = c.MultiSelect() ? QAbstractItemView::MultiSelection : QAbstractItemView::ExtendedSelection;
+  if (list->selectionMode() != mode) list->setSelectionMode(mode);
   if (listChanged) {
     list->clear();
     list->addItems(ToQtList(c.Items()));

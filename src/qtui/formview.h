@@ -18,6 +18,7 @@ class QAction;
 class QLabel;
 class QKeyEvent;
 class QMenu;
+class QScrollArea;
 
 namespace zarvane {
 
@@ -103,6 +104,8 @@ class FormView : public QMainWindow {
   // The scale the window opens at: the fit scale, or more for a scaling window.
   double DisplayScale();
   int StatusBarHeight() const;
+  // The largest client area the window's screen has room for.
+  QSize ScreenRoom() const;
   void OnClientResized();
 
   std::string MenuStructure() const;
@@ -116,6 +119,7 @@ class FormView : public QMainWindow {
 
   QtFormHost& host_;
   Form* form_;
+  QScrollArea* scroll_;
   QWidget* client_;
   QFont baseFont_;
   QLabel* statusText_ = nullptr;
@@ -125,6 +129,7 @@ class FormView : public QMainWindow {
   double preferredScale_ = 0;  // 0 until the screen was asked
   bool placed_ = false;
   static constexpr double kComfortScale = 1.4;
+  static constexpr int kWindowFrame = 40;  // a window manager's title bar and borders
   static constexpr double kMaxFontGrowth = 1.6;
   std::vector<Item> items_;
   std::map<const QObject*, Control*> byWidget_;

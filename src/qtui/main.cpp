@@ -21,6 +21,7 @@
 #include "qtui/formhost.h"
 #include "qtui/qtoperator.h"
 #include "qtui/touchstyle.h"
+#include "cycle/cycle.h"
 #include "host/connection.h"
 #include "host/simhost.h"
 #include "station/directories.h"
@@ -103,10 +104,17 @@ struct HostSetup {
 };
 
 // The part data files and the zone panels.
+// The part data files, the zone panels and the measurement cycle; the host
+// asks the cycle for the serial number of the zone being measured.
 struct ZoneSetup {
-  ZoneSetup(Core& core, Station& station) : files(core), zones(core, station, files) { station.zones = &zones; }
+  ZoneSetup(Core& core, Station& station, HostConnection& host)
+      : files(core), zones(core, station, files), cycle(core, station, zones, files) {
+    station.zones = &zones;
+    host.currentSerialNumber = [this, &core] { return cycle.options.SerialNumber(core.gzone); };
+  }
   PartFiles files;
   Zones zones;
+  Cycle cycle;
 };
 
 // Qt wants a private runtime directory (ours, mode 0700) in XDG_RUNTIME_DIR
@@ -162,7 +170,7 @@ int RunHeadless(const Options& o, int argc, char** argv) {
     Station station(core);
     HostSetup host(core, station, lp.clock());
     Directories directories(core, station);
-    ZoneSetup zoneSetup(core, station);
+    ZoneSetup zoneSetup(core, station, host.link);
     runner.QueueLeadingAnswers();
     if (!station.Start(home, o.stationArgs)) return 1;
     runner.Run([&] { return station.Exited(); });
@@ -205,7 +213,7 @@ int RunWindows(const Options& o, int argc, char** argv) {
   Station station(core);
   HostSetup hostSetup(core, station, lp.clock());
   Directories directories(core, station);
-  ZoneSetup zoneSetup(core, station);
+  ZoneSetup zoneSetup(core, station, hostSetup.link);
   host.onCloseRequest = [&](Form& form) {
     // Closing the main window is the Exit command; it may ask first.
     if (&form != &station.frmMain) return true;

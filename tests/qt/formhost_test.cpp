@@ -197,7 +197,7 @@ class QtFormHostTest : public ::testing::Test {
   // Resizes the window so its client area gets `client` and lets Qt deliver the events.
   void ResizeClient(QSize client) {
     QMainWindow* view = View();
-    view->resize(client + (view->size() - view->centralWidget()->size()));
+    view->resize(client + (view->size() - view->findChild<QWidget*>("client")->size()));
     QCoreApplication::processEvents();
   }
 
@@ -214,7 +214,7 @@ TEST_F(QtFormHostTest, DrawsEachControlAsAWidgetNamedAfterIt) {
   ASSERT_NE(view, nullptr);
   EXPECT_TRUE(view->isVisible());
   EXPECT_EQ(view->windowTitle(), "Blade inspection");
-  EXPECT_EQ(view->centralWidget()->size(), QSize(400, 300));
+  EXPECT_EQ(view->findChild<QWidget*>("client")->size(), QSize(400, 300));
   std::string problem;
   EXPECT_TRUE(CaptionsFit(form, 1.0, 1.0, QApplication::font(), &problem)) << problem;
 
@@ -242,7 +242,7 @@ TEST_F(QtFormHostTest, DrawsEachControlAsAWidgetNamedAfterIt) {
   auto* go = Widget<QPushButton>("cmdGo");
   ASSERT_NE(go, nullptr);
   EXPECT_EQ(go->text(), "&Go");
-  EXPECT_EQ(go->parentWidget(), view->centralWidget());
+  EXPECT_EQ(go->parentWidget(), view->findChild<QWidget*>("client"));
   EXPECT_TRUE(go->isVisible());
   EXPECT_TRUE(go->isEnabled());
   ASSERT_NE(Widget<QPushButton>("cmdStop"), nullptr);
@@ -423,7 +423,7 @@ TEST_F(QtFormHostTest, DrawingModelChangesFiresNoHandlers) {
   EXPECT_EQ(Widget<QComboBox>("comboBlade(1)")->currentText(), "Stage 3");
   EXPECT_TRUE(Widget<QCheckBox>("chkSave")->isChecked());
   EXPECT_TRUE(Widget<QListWidget>("lstSections")->item(0)->isSelected());
-  EXPECT_EQ(View()->centralWidget()->size(), QSize(500, 400));
+  EXPECT_EQ(View()->findChild<QWidget*>("client")->size(), QSize(500, 400));
 }
 
 TEST_F(QtFormHostTest, ReturnKeyInTextAndComboBoxesIsKeyDown13) {
@@ -662,7 +662,7 @@ TEST_F(QtFormHostTest, ControlsMoveBetweenContainers) {
   host.Refresh(form);
   EXPECT_EQ(Widget<QPushButton>("cmdGo")->parentWidget(), Widget<QGroupBox>("fraBlade"));
   EXPECT_FALSE(Widget<QPushButton>("cmdGo")->isHidden());
-  EXPECT_EQ(Widget<QLabel>("lblInfo")->parentWidget(), View()->centralWidget());
+  EXPECT_EQ(Widget<QLabel>("lblInfo")->parentWidget(), View()->findChild<QWidget*>("client"));
 }
 
 // --- The window -------------------------------------------------------------------
@@ -695,7 +695,7 @@ TEST_F(QtFormHostTest, ScalingFormsScaleTheirControlsWithTheWindow) {
   const int paints = form.paints;
 
   ResizeClient(QSize(800, 600));
-  EXPECT_EQ(View()->centralWidget()->size(), QSize(800, 600));
+  EXPECT_EQ(View()->findChild<QWidget*>("client")->size(), QSize(800, 600));
   EXPECT_EQ(go->geometry(), QRect(440, 20, 200, 60));
   EXPECT_EQ(Widget<QLabel>("lblInfo")->geometry(), QRect(20, 60, 360, 40));
   EXPECT_GT(go->font().pointSizeF(), designFont);
@@ -720,7 +720,7 @@ TEST_F(QtFormHostTest, FixedFormsKeepTheirControlsAndReportTheirSize) {
   form.Resize(4500, 3000);
   host.Refresh(form);
   QCoreApplication::processEvents();
-  EXPECT_EQ(View()->centralWidget()->size(), QSize(300, 200));
+  EXPECT_EQ(View()->findChild<QWidget*>("client")->size(), QSize(300, 200));
 }
 
 TEST_F(QtFormHostTest, ShowingPaintsOnceAndHidingKeepsTheView) {

@@ -1,0 +1,18 @@
+#include "cycle/cycle.h"
+
+namespace zarvane {
+
+Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files)
+    : options(core, station, zones, files),
+      measure(core, station, zones, files, options),
+      geometry(core),
+      bladeText(core, files, geometry) {
+  station.frmMain("cmdGo").onClick = [this] { measure.cmdGo_Click(); };
+  station.EnableCommand("cmdGo");
+  // The section picker follows its zone's flags whenever they are set again.
+  files.SectionUpdate = [this, &core] { options.sections.SectionUpdate(core.gzone); };
+  zones.onDisZone = [this](int zone) { options.DisZone(zone); };
+  bladeText.PlatformTicked = [this](int zone) { return options.PlatformTicked(zone); };
+}
+
+}  // namespace zarvane

@@ -1,0 +1,25 @@
+#pragma once
+// The measurement cycle as the station holds it: the Measure command, the
+// inspection options window with its selection dialogs, plugged into the main
+// window, the zone panels and the part files, and the blade text writer.
+
+#include "cycle/measure.h"
+#include "cycle/options.h"
+#include "datafiles/bladetxt.h"
+#include "geometry/section.h"
+
+namespace zarvane {
+
+class Cycle {
+ public:
+  Cycle(Core& core, Station& station, Zones& zones, PartFiles& files);
+
+  InspectionOptions options;
+  MeasureCommand measure;
+  // The blade text writer the run uses; its platform check is the PLATFORM
+  // feature box of the zone.
+  SectionGeometry geometry;
+  BladeText bladeText;
+};
+
+}  // namespace zarvane
