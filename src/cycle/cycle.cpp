@@ -15,4 +15,12 @@ Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files)
   bladeText.PlatformTicked = [this](int zone) { return options.PlatformTicked(zone); };
 }
 
+bool Cycle::CloseRequested(Form& form) {
+  if (options.Exists() && &form == &options.Window()) options.cmdExit_Click();
+  else if (&form == &options.sections.form) options.sections.cmdCancel_Click();
+  else if (&form == &options.blades.form) options.blades.cmdCancel_Click();
+  else return true;
+  return false;
+}
+
 }  // namespace zarvane

@@ -14,6 +14,10 @@ class Cycle {
  public:
   Cycle(Core& core, Station& station, Zones& zones, PartFiles& files);
 
+  // The window's close button does what its Exit or Cancel button does; true
+  // when the form is none of the cycle's windows (the caller closes it).
+  bool CloseRequested(Form& form);
+
   InspectionOptions options;
   MeasureCommand measure;
   // The blade text writer the run uses; its platform check is the PLATFORM

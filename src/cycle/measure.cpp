@@ -149,9 +149,8 @@ void MeasureCommand::cmdGo_Click() {
   } catch (const std::exception& e) {
     std::string description = e.what();
     if (Trim(description).empty()) description = c.Translate("Unknown error");
-    c.op.Message(c.Translate("An error occurred while loading inspection options.\r\nContact System Administrator") +
-                     ".",
-                 c.AppTitle);
+    c.WriteLog(c.Translate("An error occurred while loading inspection options.\r\nContact System Administrator") + ".",
+               0, true);
     c.WriteLog("cmdGo_Click: Error occurred: " + description, 0);
     EnableAllZones();
   }
@@ -182,18 +181,17 @@ std::string MeasureCommand::LabelOverride(const std::string& flavorFile, const s
   if (flavorFile.empty() || !c.FileExists(flavorFile, true)) return "";
   const OptTexts lines = ReadLines(NativePath(ResolveCase(flavorFile)));
   if (!lines) return "";
+  // The feature key and the label word are the line's first two words, in
+  // either order, each whole: "TWIST" is not found in "RELTWIST LABEL1 ...",
+  // nor in a caption that says "Twist".
   for (const std::string& line : *lines) {
     if (Core::IsComment(line)) continue;
     const Texts words = c.SplitWords(line);
     if (words.size() < 2) continue;
-    const auto has = [&](const std::string& word) {
-      return std::any_of(words.begin(), words.end(), [&](const std::string& w) { return IEquals(w, word); });
-    };
-    if (!has(key) || !has(labelWord)) continue;
-    Texts rest;
-    for (const std::string& w : words)
-      if (!IEquals(w, key) && !IEquals(w, labelWord)) rest.push_back(w);
-    return Trim(Join(rest, " "));
+    const bool keyFirst = IEquals(words[0], key) && IEquals(words[1], labelWord);
+    const bool labelFirst = IEquals(words[0], labelWord) && IEquals(words[1], key);
+    if (!keyFirst && !labelFirst) continue;
+    return Trim(Join(Texts(words.begin() + 2, words.end()), " "));
   }
   return "";
 }

@@ -21,9 +21,9 @@ class MeasureCommand {
   // The features of the last command, in table order.
   const std::vector<Feature>& FeatureTable() const { return features_; }
 
-  // The caption a flavor file gives a feature on a line holding the feature
-  // key and `labelWord` (LABEL1, LABEL2) as whole words: the line's other
-  // words joined by blanks; empty when no line does.
+  // The caption a flavor file gives a feature on a line that starts with the
+  // feature key and `labelWord` (LABEL1, LABEL2): the line's other words
+  // joined by blanks; empty when no line does.
   std::string LabelOverride(const std::string& flavorFile, const std::string& key, const std::string& labelWord);
 
  private:

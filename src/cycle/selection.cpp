@@ -131,7 +131,10 @@ void BladePicker::cmdOK_Click() {
   Texts chosen;
   for (int i = 0; i < list.ListCount(); ++i)
     if (list.Selected(i)) chosen.push_back(list.Items()[i]);
-  if (zone_ >= 1 && zone_ <= kZones) c.Zone(zone_).mbrBlades = chosen;
+  if (zone_ >= 1 && zone_ <= kZones) {
+    c.Zone(zone_).mbrBlades = chosen;
+    c.WriteLog("frmMBR: Blades to measure in zone " + std::to_string(zone_) + ": " + Join(chosen, ", "), 5);
+  }
   form.Hide();
 }
 

@@ -141,8 +141,8 @@ std::vector<ScriptCommand> ParseScript(const std::string& text) {
     c.rest = space == std::string::npos ? "" : TrimWhite(line.substr(space + 1));
     std::istringstream words(c.rest);
     for (std::string w; words >> w;) c.words.push_back(w);
-    static const char* verbs[] = {"answer", "press", "select", "set",   "check",
-                                  "wait",   "key",   "rightclick", "echo", "expect"};
+    static const char* verbs[] = {"answer", "press",      "select", "deselect", "set",   "leave",
+                                  "check",  "wait",       "key",    "rightclick", "echo", "expect"};
     bool known = false;
     for (const char* v : verbs) known = known || c.verb == v;
     if (!known) throw ScriptAbort{"line " + std::to_string(number) + ": unknown command '" + c.verb + "'"};
@@ -274,6 +274,17 @@ void ScriptRunner::Execute(const ScriptCommand& c) {
     control.SetListIndex(position);
     if (control.Type() == ControlType::ListBox) control.SetSelected(position, true);
     control.Click();
+  } else if (c.verb == "deselect") {
+    // Multiple-choice lists: the operator clicks a chosen item off again.
+    int position = -1;
+    for (int i = 0; i < control.ListCount(); ++i)
+      if (control.Items()[i] == value) position = i;
+    if (control.Type() != ControlType::ListBox) throw ScriptAbort{where + "deselect needs a list box"};
+    if (position < 0) throw ScriptAbort{where + c.words[0] + " has no item '" + value + "'"};
+    control.SetSelected(position, false);
+    control.Click();
+  } else if (c.verb == "leave") {
+    if (control.onLostFocus) control.onLostFocus();
   } else if (c.verb == "set") {
     control.SetText(value);
     if (control.onChange) control.onChange();
@@ -307,8 +318,14 @@ void ScriptRunner::Expect(Control& control, const ScriptCommand& c) {
   else if (property == "visible") actual = control.Visible() ? "1" : "0";
   else if (property == "enabled") actual = control.Enabled() ? "1" : "0";
   else if (property == "items") actual = Join(control.Items(), "|");
+  else if (property == "selected") {
+    std::vector<std::string> chosen;
+    for (int i = 0; i < control.ListCount(); ++i)
+      if (control.Selected(i)) chosen.push_back(control.Items()[i]);
+    actual = Join(chosen, "|");
+  }
   else if (property == "picture") actual = control.Picture();
-  else throw ScriptAbort{where + "expect knows caption, text, tag, tooltip, value, visible, enabled, items, picture"};
+  else throw ScriptAbort{where + "expect knows caption, text, tag, tooltip, value, visible, enabled, items, selected, picture"};
   if (actual != wanted)
     throw ScriptAbort{where + "expected " + c.words[0] + " " + property + " '" + wanted + "' but it is '" + actual + "'"};
   ++checks_;

@@ -215,8 +215,9 @@ int RunWindows(const Options& o, int argc, char** argv) {
   Directories directories(core, station);
   ZoneSetup zoneSetup(core, station, hostSetup.link);
   host.onCloseRequest = [&](Form& form) {
-    // Closing the main window is the Exit command; it may ask first.
-    if (&form != &station.frmMain) return true;
+    // Closing the main window is the Exit command; it may ask first. The
+    // cycle's windows close through their own Exit or Cancel.
+    if (&form != &station.frmMain) return zoneSetup.cycle.CloseRequested(form);
     station.cmdExit_Click();
     return false;
   };

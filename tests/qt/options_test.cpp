@@ -141,8 +141,15 @@ TEST_F(OptionsWindow, TheFilledWindowShowsEachZonesChoices) {
   EXPECT_FALSE(view->findChild<QWidget*>("framFeatSel(3)")->isVisibleTo(view));
   EXPECT_EQ(view->findChild<QGroupBox*>("framKey")->title().toStdString(), "Router #");
   EXPECT_TRUE(view->findChild<QPushButton*>("cmdMBR(2)")->isVisibleTo(view));
-  // The main window's zone panels wait behind the window.
+  // The main window's zone panels wait behind the window; closing it is its Exit.
   EXPECT_FALSE(View(station.frmMain)->findChild<QWidget*>("comboBlade(1)")->isEnabled());
+  host.onCloseRequest = [this](Form& form) { return cycle.CloseRequested(form); };
+  view->close();
+  QCoreApplication::processEvents();
+  host.SyncAll();
+  EXPECT_TRUE(w.Loaded());
+  EXPECT_FALSE(w.Visible());
+  EXPECT_TRUE(View(station.frmMain)->findChild<QWidget*>("comboBlade(1)")->isEnabled());
 }
 
 }  // namespace
