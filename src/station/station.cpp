@@ -368,6 +368,13 @@ void Station::mnuLanguage_Click(int language) {
   for (int l = 1; l <= 5; ++l) frmMain(FrmMain::LanguageMenu(l)).SetValue(l == language ? 1 : 0);
   frmMain.Repaint();
   frmMain.Refresh();
+  // Every other open window (the inspection options, a picker) speaks the new
+  // language at once too.
+  for (Form* form : c.forms.Loaded()) {
+    if (form == &frmMain || !form->Visible()) continue;
+    form->Repaint();
+    form->Refresh();
+  }
 }
 
 void Station::ShowAbout() {

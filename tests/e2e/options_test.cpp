@@ -50,6 +50,7 @@ class Options : public ::testing::Test {
 
 TEST_F(Options, ZonesMergeIntoOneFeatureGridWithTheFlavorsCaptionsAndDefaults) {
   Set("debuglevel", "10");
+  s.Put("Lang.ini", "\tMeasure\tMesurer\tMisura\tMessen\tMedir\r\n");
   const RunResult r = Run(
       "select comboBlade(1) Fan\n"
       "select comboBlade(2) Vane\n"
@@ -85,6 +86,10 @@ TEST_F(Options, ZonesMergeIntoOneFeatureGridWithTheFlavorsCaptionsAndDefaults) {
       "expect framMBR visible 0\n"
       "expect comboBlade(1) enabled 0\n"
       "press frmInspOpt.cmdMeasure\n"
+      // A language chosen in the main window reaches the open options window.
+      "press mnuFrench\n"
+      "expect frmInspOpt.cmdMeasure caption Mesurer\n"
+      "press mnuEnglish\n"
       "press frmInspOpt.cmdExit\n"
       "expect comboBlade(1) enabled 1\n"
       "expect comboBlade(4) enabled 1\n");
