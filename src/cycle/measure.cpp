@@ -88,13 +88,11 @@ void MeasureCommand::cmdGo_Click() {
       c.gzone = zone;
       if (z.gPn.empty()) {  // a name that cannot be a part (the operator was told)
         EnableAllZones();
-        c.WriteLog("cmdGo.Click: End", 7);
         return;
       }
     }
     if (!files_.NomsExist(z.gNomName, z.gTolName)) {
       EnableAllZones();
-      c.WriteLog("cmdGo.Click: End", 7);
       return;
     }
     c.WriteLog("cmdGo_Click: Calling Blookup...", 9);
@@ -103,7 +101,6 @@ void MeasureCommand::cmdGo_Click() {
       z.gPn.clear();
       main("comboBlade", zone).SetText("");
       EnableAllZones();
-      c.WriteLog("cmdGo.Click: End", 7);
       return;
     }
     ++inRun;
@@ -112,7 +109,6 @@ void MeasureCommand::cmdGo_Click() {
   ZoneReport("cmdGo_Click:  After Blookup: Part number for zone:", 9);
   if (inRun == 0) {
     EnableAllZones();
-    c.WriteLog("cmdGo.Click: End", 7);
     return;
   }
   FlavorPass();
