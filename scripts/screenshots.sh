@@ -7,8 +7,16 @@
 #   popup-zone.png, popup-reports.png             the main window's pop-up menus
 #   hostrun-running.png, hostrun-done.png         a fixture alignment program
 #                                                 running, then its result
+#   options-<1|2|4>zones-<language>-<100|150>.png the inspection options window
+#                                                 for one, two and four zones
+#                                                 (four: MBR buttons and two
+#                                                 statistics); English at both
+#                                                 sizes, French and German at 100%
+#   custsections.png, mbr.png                     the section and blade pickers
+# A picture of one window has its title drawn above it, as no window manager
+# draws one.
 # Installs Xvfb, ImageMagick and xdotool when missing. Exits non-zero when the
-# station does not come up.
+# station does not come up or a window it should open does not show.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 missing=()
@@ -33,10 +41,10 @@ export DISPLAY="$display"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 # Starts the station on a fresh demo home with the given zarv.ini settings (a
-# setting the file lacks is added) and waits for its main window; sets $station
-# and $window. FONT_DPI=144 makes texts 150% as large.
+# setting the file lacks is added) and waits for its main window; sets $home,
+# $station and $window. FONT_DPI=144 makes texts 150% as large.
 start() {
-  local home setting
+  local setting
   home=$(./scripts/demo-home.sh "$PWD/build/shot-home")
   for setting in "$@"; do
     if grep -q "^${setting%% =*} =" "$home/zarv.ini"; then
@@ -75,6 +83,11 @@ shot() {
   import -window root "$out/full.png"
   convert "$out/full.png" -trim +repage "$out/$1"
   rm -f "$out/full.png"
+}
+fail() {
+  echo "screenshots: $1" >&2
+  cat "$out/station.log" >&2
+  exit 1
 }
 # A point inside the main window, relative to its top-left corner.
 click_at() {
@@ -126,6 +139,83 @@ sleep 1
 shot hostrun-running.png
 sleep 6
 shot hostrun-done.png
+stop
+
+# A left click at a place in a window given in thousandths of its width and
+# height: a window is drawn at a scale, so a control keeps its place relative
+# to the window's size in every language and text size. The pointer then moves
+# off the windows, so that no tool tip shows in a picture.
+click_in() {
+  local x y
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  x=$((WIDTH * $2 / 1000)) y=$((HEIGHT * $3 / 1000))
+  xdotool mousemove --window "$1" "$x" "$y" click 1
+  xdotool mousemove 0 0
+}
+# Waits up to ten seconds for a titled window of the station other than the
+# ones given and prints it.
+await_window() {
+  local w
+  for _ in $(seq 100); do
+    for w in $(xdotool search --onlyvisible --pid "$station" --name . 2>/dev/null); do
+      [[ " $* " == *" $w "* ]] || { echo "$w"; return 0; }
+    done
+    sleep 0.1
+  done
+  return 1
+}
+# One window, with its title in a band above it.
+window_shot() {
+  local title
+  sleep 1  # laid out and painted
+  title=$(xdotool getwindowname "$1")
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  import -window "$1" "$out/window.png"
+  convert \( -size "${WIDTH}x26" xc:'#d4d4d4' -font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf \
+    -pointsize 13 -fill black -gravity west -annotate +8+0 "$title" \) "$out/window.png" -append "$out/$2"
+  rm -f "$out/window.png"
+}
+# Opens the inspection options window for the given number of zones and sets
+# $options. Zone 1 holds the demo part at start; the part is typed into the
+# other zones' part boxes, and the Measure command takes a typed part.
+open_options() {
+  local n
+  for n in $(seq 2 "$1"); do
+    click_in "$window" $((105 + 248 * (n - 1))) 280   # zone n's part box
+    xdotool type --delay 30 Demo
+  done
+  click_in "$window" 80 820   # Measure, lower left under the zone frames
+  options=$(await_window "$window") || fail "the inspection options window did not show"
+}
+
+# The inspection options window; with four zones also the MBR buttons and two
+# statistics.
+for zones in 1 2 4; do
+  settings=()
+  [ "$zones" = 4 ] && settings=("MBR = ON" "STAT1 = OPERATOR Operator Name" "STAT2 = SHIFT Shift")
+  for run in 1-100 1-150 2-100 4-100; do
+    n=${run%-*} size=${run#*-}
+    FONT_DPI=$((96 * size / 100)) start "Language = $n" "${settings[@]}"
+    open_options "$zones"
+    window_shot "$options" "options-${zones}zones-${languages[$n]}-$size.png"
+    stop
+  done
+done
+
+# The section picker (zone 1's Custom Sections) and the blade picker (MBR1, for
+# a part with a blade list), opened from the one-zone options window in English
+# at 100%, where the places clicked are.
+start "Language = 1" "MBR = ON"
+printf '1\r\n2\r\n3\r\n4\r\n' >"$home/blades/Demo/Demo.mbr"
+open_options 1
+click_in "$options" 625 448   # Custom Sections
+sections=$(await_window "$window" "$options") || fail "the section picker did not show"
+window_shot "$sections" custsections.png
+click_in "$sections" 832 893   # Cancel
+sleep 0.5
+click_in "$options" 648 552   # MBR1
+blades=$(await_window "$window" "$options" "$sections") || fail "the blade picker did not show"
+window_shot "$blades" mbr.png
 stop
 
 rm -f "$out/station.log"
