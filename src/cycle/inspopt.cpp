@@ -27,7 +27,7 @@ FrmInspOpt::FrmInspOpt(Forms& forms, Core& core) : Form(forms, "frmInspOpt"), co
   add(ControlType::Frame, "framFeatSel", 0, "", "Feature Selection");
   for (int n = 1; n <= kFeatureRows; ++n) add(ControlType::Label, "lbl", n, "framFeatSel(0)").SetVisible(false);
   for (int z = 1; z <= kZones; ++z) {
-    add(ControlType::Label, "lblz", z, "", "Zone " + ZoneText(z)).SetAlignment(2);
+    add(ControlType::Label, "lblz", z, "", "Zone " + ZoneText(z));
     // Each zone's column of feature boxes is titled by its zone.
     add(ControlType::Frame, "framFeatSel", z, "framFeatSel(0)", "Zone " + ZoneText(z));
     for (int n = 1; n <= kFeatureRows; ++n)
@@ -101,7 +101,8 @@ int FrmInspOpt::ArrangeFeatures(int left, int top) {
     Control& name = (*this)("lbl", n);
     if (!name.Visible()) continue;
     ++rows;
-    name.Move(kInset, kTitle + kTitle + (n - 1) * kFeatureRow, kNameWidth, kOptionRow);
+    // Level with the box's text line, which sits in the middle of its row.
+    name.Move(kInset, kTitle + kTitle + (n - 1) * kFeatureRow + 45, kNameWidth, 300);
   }
   const int columnHeight = kTitle + rows * kFeatureRow + kInset;
   int x = kInset + kNameWidth + 60;
@@ -111,7 +112,7 @@ int FrmInspOpt::ArrangeFeatures(int left, int top) {
     column.Move(x, kTitle, kFeatureColumn, columnHeight);
     for (int n = 1; n <= kFeatureRows; ++n)
       (*this)("chkFeat" + std::to_string(n), z)
-          .Move((kFeatureColumn - 450) / 2, kTitle + (n - 1) * kFeatureRow, 450, kOptionRow);
+          .Move(kInset, kTitle + (n - 1) * kFeatureRow, 450, kFeatureRow - 30);  // under the column's title
     x += kFeatureColumn + 60;
   }
   header.Move(left, top, x + kInset, kTitle + columnHeight + kInset);
@@ -156,10 +157,11 @@ int FrmInspOpt::ArrangeGroup(const char* group, int left, int top, int columns) 
 }
 
 int FrmInspOpt::ArrangeStatistics(int left, int top, int width) {
-  // Label and box pairs, up to three to a row as the group's width allows.
-  const int perRow = width >= 9000 ? 3 : width >= 6000 ? 2 : 1;
+  // Label and box pairs, two to a row when the group is wide enough, with
+  // room between the pairs so each label reads with its own box.
+  const int perRow = width >= 6000 ? 2 : 1;
   const int pairWidth = (width - 2 * kInset) / perRow;
-  const int labelWidth = std::min(1800, pairWidth / 2);
+  const int labelWidth = std::min(1800, pairWidth * 2 / 5);
   int shown = 0;
   for (int n = 1; n <= 8; ++n) {
     Control& box = (*this)("cmbStat", n);
@@ -168,7 +170,7 @@ int FrmInspOpt::ArrangeStatistics(int left, int top, int width) {
     const int x = kInset + (shown % perRow) * pairWidth;
     const int y = kTitle + (shown / perRow) * (kBoxHeight + 60);
     label.Move(x, y + 90, labelWidth - 60, 330);
-    box.Move(x + labelWidth, y, pairWidth - labelWidth - 90, kBoxHeight);
+    box.Move(x + labelWidth, y, pairWidth - labelWidth - (shown % perRow == perRow - 1 ? 0 : 360), kBoxHeight);
     ++shown;
   }
   const int rows = (shown + perRow - 1) / perRow;
@@ -202,14 +204,16 @@ void FrmInspOpt::Arrange() {
   int columns = 0;
   for (int z = 1; z <= kZones; ++z) columns += ZoneShown(z) ? 1 : 0;
 
-  // The zone headings over the groups' columns.
+  // The zone headings over the groups' columns, level with their first controls.
   int k = 0;
   for (int z = 1; z <= kZones; ++z) {
     if (!ZoneShown(z)) continue;
     (*this)("lblz", z).Move(left + kInset + k++ * kZoneColumn, kMargin, kZoneColumn, 270);
   }
-  const int width = std::max(2 * kInset + columns * kZoneColumn, 4080);
-  int y = kMargin + 270 + 60;
+  // Wide enough for the groups' titles, and for the statistics or lot fields.
+  const bool fields = (*this)("framStat").Visible() || (*this)("framLot").Visible();
+  const int width = std::max(2 * kInset + columns * kZoneColumn, fields ? 4080 : 3000);
+  int y = kMargin + 270 + 30;
   for (const char* group : kGroups) {
     if (!(*this)(group, std::string(group) == "framRpt" || std::string(group) == "framSec" ? 0 : -1).Visible()) continue;
     y += ArrangeGroup(group, left, y, columns) + kGroupGap;

@@ -37,11 +37,11 @@ class FrmInspOpt : public Form {
   static constexpr int kFeatureColumn = 1320;
   static constexpr int kNameWidth = 2640;
   static constexpr int kZoneColumn = 2280;   // a zone's column in the groups
-  static constexpr int kOptionRow = 330;     // pitch of the option and check rows
+  static constexpr int kOptionRow = 360;     // pitch of the option and check rows
   static constexpr int kBoxHeight = 480;
-  static constexpr int kTitle = 345;         // room for a frame's title
+  static constexpr int kTitle = 330;         // room for a frame's title
   static constexpr int kInset = 90;
-  static constexpr int kSettingsHeight = 1500;  // two lines of heading, two of summary
+  static constexpr int kSettingsHeight = 1485;  // two lines of heading, two of summary
 
  private:
   int ArrangeFeatures(int left, int top);  // returns the right edge (0 when hidden)

@@ -90,6 +90,8 @@ void InspectionOptions::resetOpt() {
     ActivateZone2(zone, true);
     c.WriteLog("resetOpt: Calling SectionSet.", 5);
     files_.SectionSet();
+    // The zone starts from its default sections, and the window says so.
+    w("Option1", zone).SetValue(1);
     if (w("framKey").Caption().empty() || w("cmbSN", zone).Tag().empty()) {
       w("framKey").SetCaption("Serial Number");
       w("cmbSN", zone).SetTag("SERNO");

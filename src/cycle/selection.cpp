@@ -60,7 +60,7 @@ FrmMBR::FrmMBR(Forms& forms, Core& core) : Form(forms, "frmMBR"), core_(core) {
   SetCaption("Select Blade(s) to Inspect");
   Control& list = Add(ControlType::ListBox, "lstBlades");
   list.SetMultiSelect(true);
-  list.Move(180, 180, 5100, 3600);
+  list.Move(180, 180, 5160, 3600);
   Buttons(*this, {{"cmdAll", "All"}, {"cmdNone", "None"}, {"cmdOK", "OK"}, {"cmdCancel", "Cancel"}}, 3960);
   Resize(5460, 4680);
 }
