@@ -75,6 +75,7 @@ TEST_F(Options, ZonesMergeIntoOneFeatureGridWithTheFlavorsCaptionsAndDefaults) {
       "expect chkFeat1(3) enabled 0\n"
       "expect lblz(4) visible 0\n"
       "expect lblSet(2) caption Part: Vane F: VaneF Op: Final\n"
+      "expect Option1(2) value 1\n"
       // PRINTMODE = ON, but Vane's AUTOPRINT = 0 comes last; AUTOPLOT = OUT plots.
       "expect optPrintOn(1) value 1\n"
       "expect optPrintOff(2) value 1\n"
