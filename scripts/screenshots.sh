@@ -31,14 +31,33 @@ fi
 out="$PWD/build/screenshots"
 rm -rf "$out"
 mkdir -p "$out"
-display=:91
-while [ -e "/tmp/.X${display#:}-lock" ]; do display=":$((${display#:} + 1))"; done
-Xvfb "$display" -screen 0 1600x1000x24 >/dev/null 2>&1 &
-xvfb=$!
+# A free display of our own: another X server (a second screenshot run, say)
+# may take a number between the test and the start, so try the next one then.
 station=
+xvfb=
 trap 'kill $station $xvfb 2>/dev/null || true' EXIT
+display=:91
+for _ in $(seq 20); do
+  while [ -e "/tmp/.X${display#:}-lock" ] || [ -e "/tmp/.X11-unix/X${display#:}" ]; do
+    display=":$((${display#:} + 1))"
+  done
+  Xvfb "$display" -screen 0 1600x1000x24 >/dev/null 2>&1 &
+  xvfb=$!
+  up=
+  for _ in $(seq 50); do
+    kill -0 "$xvfb" 2>/dev/null || break
+    if DISPLAY="$display" xdpyinfo >/dev/null 2>&1; then up=1; break; fi
+    sleep 0.1
+  done
+  [ -n "$up" ] && break
+  kill "$xvfb" 2>/dev/null || true
+  display=":$((${display#:} + 1))"
+done
+if [ -z "$up" ]; then
+  echo "screenshots: no virtual X server could be started" >&2
+  exit 1
+fi
 export DISPLAY="$display"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 # Starts the station on a fresh demo home with the given zarv.ini settings (a
 # setting the file lacks is added) and waits for its main window; sets $home,
