@@ -97,14 +97,15 @@ int FrmInspOpt::ArrangeFeatures(int left, int top) {
   Control& header = (*this)("framFeatSel", 0);
   if (!header.Visible()) return 0;
   int rows = 0;
-  for (int n = 1; n <= kFeatureRows; ++n) {
-    Control& name = (*this)("lbl", n);
-    if (!name.Visible()) continue;
-    ++rows;
+  for (int n = 1; n <= kFeatureRows; ++n) rows += (*this)("lbl", n).Visible() ? 1 : 0;
+  // A long list closes up a little, so that all 25 rows and Measure under
+  // them fit a laptop screen.
+  const int pitch = rows > kLongList ? kFeatureRow - 30 : kFeatureRow;
+  for (int n = 1; n <= kFeatureRows; ++n)
     // Level with the box's text line, which sits in the middle of its row.
-    name.Move(kInset, kTitle + kTitle + (n - 1) * kFeatureRow + 45, kNameWidth, 300);
-  }
-  const int columnHeight = kTitle + rows * kFeatureRow + kInset;
+    (*this)("lbl", n).Move(kInset, kTitle + kTitle + (n - 1) * pitch + 45 - (kFeatureRow - pitch) / 2, kNameWidth,
+                           300);
+  const int columnHeight = kTitle + rows * pitch + kInset;
   int x = kInset + kNameWidth + 60;
   for (int z = 1; z <= kZones; ++z) {
     Control& column = (*this)("framFeatSel", z);
@@ -112,7 +113,7 @@ int FrmInspOpt::ArrangeFeatures(int left, int top) {
     column.Move(x, kTitle, kFeatureColumn, columnHeight);
     for (int n = 1; n <= kFeatureRows; ++n)
       (*this)("chkFeat" + std::to_string(n), z)
-          .Move(kInset, kTitle + (n - 1) * kFeatureRow, 450, kFeatureRow - 30);  // under the column's title
+          .Move(kInset, kTitle + (n - 1) * pitch, 450, pitch - 30);  // under the column's title
     x += kFeatureColumn + 60;
   }
   header.Move(left, top, x + kInset, kTitle + columnHeight + kInset);
@@ -224,17 +225,24 @@ void FrmInspOpt::Arrange() {
   const int groupsBottom = y - kGroupGap;
   const int groupsRight = left + width;
 
-  // Measure and Exit under the shorter of the two sides, right-aligned there.
+  // Measure and Exit where they are always in reach, however tall the groups
+  // grow: under the feature grid, right-aligned to it; without the grid, at
+  // the top to the right of the groups.
   Control& header = (*this)("framFeatSel", 0);
-  const int featuresBottom = header.Visible() ? header.Bottom() : 0;
   const int buttonHeight = 600, buttonWidth = 1500;
-  const bool underFeatures = header.Visible() && featuresBottom + kMargin + buttonHeight <= groupsBottom;
-  const int buttonsTop = (underFeatures ? featuresBottom : groupsBottom) + kMargin;
-  const int buttonsRight = underFeatures ? featuresRight : groupsRight;
-  (*this)("cmdExit").Move(buttonsRight - buttonWidth, buttonsTop, buttonWidth, buttonHeight);
-  (*this)("cmdMeasure").Move(buttonsRight - 2 * buttonWidth - kMargin, buttonsTop, buttonWidth, buttonHeight);
-  const int bottom = std::max({groupsBottom, featuresBottom, buttonsTop + buttonHeight});
-  Resize(std::max(groupsRight, featuresRight) + kMargin, bottom + kMargin);
+  int right = groupsRight, bottom = groupsBottom;
+  if (header.Visible()) {
+    const int top = header.Bottom() + kMargin;
+    (*this)("cmdExit").Move(featuresRight - buttonWidth, top, buttonWidth, buttonHeight);
+    (*this)("cmdMeasure").Move(featuresRight - 2 * buttonWidth - kMargin, top, buttonWidth, buttonHeight);
+    bottom = std::max(bottom, top + buttonHeight);
+  } else {
+    const int top = kMargin + 270 + 30;
+    (*this)("cmdMeasure").Move(groupsRight + kMargin, top, buttonWidth, buttonHeight);
+    (*this)("cmdExit").Move(groupsRight + kMargin, top + buttonHeight + kMargin, buttonWidth, buttonHeight);
+    right = groupsRight + kMargin + buttonWidth;
+  }
+  Resize(right + kMargin, bottom + kMargin);
 }
 
 }  // namespace zarvane

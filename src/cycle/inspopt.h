@@ -34,6 +34,7 @@ class FrmInspOpt : public Form {
   static constexpr int kMargin = 120;
   static constexpr int kGroupGap = 108;
   static constexpr int kFeatureRow = 360;    // pitch of the feature rows
+  static constexpr int kLongList = 18;       // more rows than this are set closer
   static constexpr int kFeatureColumn = 1320;
   static constexpr int kNameWidth = 2640;
   static constexpr int kZoneColumn = 2280;   // a zone's column in the groups

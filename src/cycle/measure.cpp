@@ -29,6 +29,10 @@ MeasureCommand::MeasureCommand(Core& core, Station& station, Zones& zones, PartF
     : c(core), station_(station), zones_(zones), files_(files), options_(options) {}
 
 void MeasureCommand::EnableAllZones() {
+  // An options window left from an earlier command shows zones whose state
+  // this command has emptied: it goes (it stays loaded), and the operator has
+  // the zone panels again.
+  if (options_.Exists()) options_.Window().Hide();
   for (int z = 1; z <= kZones; ++z) zones_.ActivateFrame(z, true);
 }
 
@@ -141,7 +145,10 @@ void MeasureCommand::cmdGo_Click() {
       c.Tell("Now showing inspection options box for debugging");
       options_.ShowWindow();
     }
-    if (!HandOver(w)) EnableAllZones();
+    if (!HandOver(w)) {
+      EnableAllZones();
+      return;  // the validation has told the operator
+    }
   } catch (const std::exception& e) {
     std::string description = e.what();
     if (Trim(description).empty()) description = c.Translate("Unknown error");
@@ -187,7 +194,9 @@ std::string MeasureCommand::LabelOverride(const std::string& flavorFile, const s
     const bool keyFirst = IEquals(words[0], key) && IEquals(words[1], labelWord);
     const bool labelFirst = IEquals(words[0], labelWord) && IEquals(words[1], key);
     if (!keyFirst && !labelFirst) continue;
-    return Trim(Join(Texts(words.begin() + 2, words.end()), " "));
+    const std::string caption = Trim(Join(Texts(words.begin() + 2, words.end()), " "));
+    c.WriteLog(flavorFile + " " + key + " " + labelWord + " value " + (caption.empty() ? "NULL" : caption), 8);
+    return caption;
   }
   return "";
 }

@@ -127,8 +127,12 @@ void InspectionOptions::SetInspPos() {
   if (SettingOff("SECTION_SEL")) hideGroup("framSec");
   if (Val(c.GetKeyVal(c.gIniFile, "MBR")) != 1) w("framMBR").SetVisible(false);
   if (SettingOff("PARTCOUNT_SEL")) w("framPcnt").SetVisible(false);
+  // FEATURE_SEL counts as the feature boxes read it: empty is on, any other
+  // text by its number (so a value that is no number disables them, and the
+  // grid of dead boxes is not shown either).
+  const std::string featureSel = c.GetKeyVal(c.gIniFile, "FEATURE_SEL");
   const bool none = w("framFeatSel", 0).SourceCaption() == "NONE";
-  if (none || SettingOff("FEATURE_SEL")) {
+  if (none || (!featureSel.empty() && Val(featureSel) == 0)) {
     w("framLot").SetVisible(false);
     hideGroup("framFeatSel");
     if (none) {

@@ -166,6 +166,16 @@ TEST_F(Options, SingleZoneHandsOverToTheWindowOrMeasuresAtOnce) {
                     "MESSAGE: Measuring is not part of this build"))
       << r.transcript;
 
+  // A serial the key list does not know refuses the hand-over; the window
+  // shown for debugging goes again and the zones are the operator's.
+  ini += "KeyLabel = ROUTER Router #\r\n";
+  s.Put("ROUTER.lst", "R-1\r\nR-2\r\n");
+  r = Run("select comboBlade(1) Fan\nset cmbRoute R-9\npress cmdGo\nexpect comboBlade(1) enabled 1\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("WINDOW: frmInspOpt shown\nMESSAGE: Data entered: R-9 not found in data list).  Please re-enter.\n"
+                    "WINDOW: frmInspOpt hidden"))
+      << r.transcript;
+
   // The utility part "SetUpPrograms" never shows the options.
   Set("ShowOptions", "ON");
   Part("SetUpPrograms", "SetF", "BLADE Setup.prg SetF", "NUM_SECT = 1\r\nSECTION A-A I\r\n",

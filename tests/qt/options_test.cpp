@@ -106,7 +106,16 @@ TEST_F(OptionsWindow, NothingIsClippedInAnyLanguageTextSizeOrZoneCount) {
 constexpr int kScreenWidth = 1366, kRoomHeight = 700;
 
 TEST_F(OptionsWindow, FourZonesFitALaptopScreenAndMeasureIsAlwaysInReach) {
+  // The largest grid: a flavor offering all 25 rows.
+  std::string calcs;
+  for (const char* edge : {"LE", "TE"}) {
+    calcs += std::string(edge) + "THCK\r\n";
+    for (int n = 2; n <= 10; ++n) calcs += std::string(edge) + "THCK" + std::to_string(n) + "\r\n";
+  }
+  calcs += "MAXTHK\r\nCHORD\r\nCHDANG\r\nRELCHDANG\r\nTWIST\r\n";
+  std::ofstream(home / "blades" / "Demo" / "KT1.flv", std::ios::binary) << "CALCS = 25\r\n" << calcs;
   Measure(4, "STAT1 = OPERATOR Operator Name\r\nSTAT2 = SHIFT Shift\r\n");
+  ASSERT_TRUE(cycle.options.Window()("lbl", 25).Visible());
   FrmInspOpt& w = cycle.options.Window();
   std::string why;
   EXPECT_TRUE(CaptionsFit(w, 1.0, 1.0, QApplication::font(), &why)) << why;
