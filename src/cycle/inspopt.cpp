@@ -121,9 +121,8 @@ int FrmInspOpt::ArrangeFeatures(int left, int top) {
   return left + x;
 }
 
-int FrmInspOpt::ArrangeGroup(const char* group, int left, int top, int columns) {
+int FrmInspOpt::ArrangeGroup(const char* group, int left, int top, int width) {
   const std::string name = group;
-  const int width = 2 * kInset + columns * kZoneColumn;
   const int innerTop = kTitle;
   // The zones' places in the group, in zone order, hidden zones left out.
   int k = 0;
@@ -217,7 +216,7 @@ void FrmInspOpt::Arrange() {
   int y = kMargin + 270 + 30;
   for (const char* group : kGroups) {
     if (!(*this)(group, std::string(group) == "framRpt" || std::string(group) == "framSec" ? 0 : -1).Visible()) continue;
-    y += ArrangeGroup(group, left, y, columns) + kGroupGap;
+    y += ArrangeGroup(group, left, y, width) + kGroupGap;
   }
   // Statistics and lot data share the last place; at most one of them shows.
   if ((*this)("framStat").Visible()) y += ArrangeStatistics(left, y, width) + kGroupGap;

@@ -46,7 +46,7 @@ class FrmInspOpt : public Form {
 
  private:
   int ArrangeFeatures(int left, int top);  // returns the right edge (0 when hidden)
-  int ArrangeGroup(const char* group, int left, int top, int columns);  // returns the height
+  int ArrangeGroup(const char* group, int left, int top, int width);  // returns the height
   int ArrangeStatistics(int left, int top, int width);
   int ArrangeLot(int left, int top, int width);
 

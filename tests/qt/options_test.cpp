@@ -133,6 +133,13 @@ TEST_F(OptionsWindow, FourZonesFitALaptopScreenAndMeasureIsAlwaysInReach) {
   EXPECT_TRUE(w("cmbStat", 8).Visible());
 }
 
+TEST_F(OptionsWindow, OneZoneIsDrawnAtItsDesignSize) {
+  // Every group is as wide as the widest title needs, so one zone is not scaled up.
+  Measure(1, "");
+  std::string why;
+  EXPECT_TRUE(CaptionsFit(cycle.options.Window(), 1.0, 1.0, QApplication::font(), &why)) << why;
+}
+
 TEST_F(OptionsWindow, TheFilledWindowShowsEachZonesChoices) {
   Measure(2, "PRINTMODE = OOT\r\nFEATURE_CHECKALL = ON\r\nMAXTHK = OFF\r\nKeyLabel = ROUTER Router #\r\n");
   FrmInspOpt& w = cycle.options.Window();
