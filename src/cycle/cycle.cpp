@@ -2,17 +2,23 @@
 
 namespace zarvane {
 
-Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files)
+Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostConnection* host)
     : options(core, station, zones, files),
       measure(core, station, zones, files, options),
       geometry(core),
-      bladeText(core, files, geometry) {
+      bladeText(core, files, geometry),
+      stats(core, options, files, run),
+      report(core, station, host, files, options, stats, run),
+      runner(core, station, zones, options, report, bladeText, host, run) {
   station.frmMain("cmdGo").onClick = [this] { measure.cmdGo_Click(); };
   station.EnableCommand("cmdGo");
   // The section picker follows its zone's flags whenever they are set again.
   files.SectionUpdate = [this, &core] { options.sections.SectionUpdate(core.gzone); };
   zones.onDisZone = [this](int zone) { options.DisZone(zone); };
   bladeText.PlatformTicked = [this](int zone) { return options.PlatformTicked(zone); };
+  options.onMeasure = [this] { runner.cmdMeasure_Click(); };
+  // One run at a time: nothing changes the window or the zones while it measures.
+  options.runInProgress = [this] { return runner.Running(); };
 }
 
 bool Cycle::CloseRequested(Form& form) {

@@ -1,10 +1,14 @@
 #pragma once
 // The measurement cycle as the station holds it: the Measure command, the
 // inspection options window with its selection dialogs, plugged into the main
-// window, the zone panels and the part files, and the blade text writer.
+// window, the zone panels and the part files; the blade text writer, the
+// report writer and the measurement run.
 
 #include "cycle/measure.h"
 #include "cycle/options.h"
+#include "cycle/report.h"
+#include "cycle/run.h"
+#include "cycle/stats.h"
 #include "datafiles/bladetxt.h"
 #include "geometry/section.h"
 
@@ -12,7 +16,9 @@ namespace zarvane {
 
 class Cycle {
  public:
-  Cycle(Core& core, Station& station, Zones& zones, PartFiles& files);
+  // `host` is the host connection the run measures through (none in tests of
+  // the windows alone).
+  Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostConnection* host = nullptr);
 
   // The window's close button does what its Exit or Cancel button does; true
   // when the form is none of the cycle's windows (the caller closes it).
@@ -24,6 +30,11 @@ class Cycle {
   // feature box of the zone.
   SectionGeometry geometry;
   BladeText bladeText;
+  // The measurement run behind the options window's Measure.
+  RunState run;
+  Statistics stats;
+  ReportWriter report;
+  MeasurementRun runner;
 };
 
 }  // namespace zarvane

@@ -66,6 +66,7 @@ void MeasureCommand::ReadBlades(int zone) {
 }
 
 void MeasureCommand::cmdGo_Click() {
+  if (options_.RefusedWhileRunning()) return;
   BusyPointer busy(c.forms);
   FrmMain& main = station_.frmMain;
   c.WriteLog("cmdGo_Click: Start:", 8);

@@ -232,6 +232,14 @@ void InspectionOptions::ClearDirectory(const std::string& dir, bool removeDirect
   std::error_code ec;
   const fs::path path = OsPath(NativePath(ResolveCase(dir)));
   if (!fs::is_directory(path, ec)) return;
+  // Reports still waiting for their analysis keep their directory.
+  for (const std::string& report : station_.gToAnalyze) {
+    const fs::path waiting = OsPath(NativePath(ResolveCase(report))).parent_path();
+    if (fs::equivalent(waiting, path, ec)) {
+      c.WriteLog("cmdExit_Click: " + dir + " kept: it holds reports waiting for analysis.", 0);
+      return;
+    }
+  }
   for (fs::directory_iterator it(path, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
     std::error_code fileEc;
     if (it->is_regular_file(fileEc) || it->is_symlink(fileEc)) {
@@ -243,7 +251,14 @@ void InspectionOptions::ClearDirectory(const std::string& dir, bool removeDirect
     c.WriteLog("cmdExit_Click: Could not remove " + dir + (ec ? ": " + ec.message() : ""), 0);
 }
 
+bool InspectionOptions::RefusedWhileRunning() {
+  if (!runInProgress || !runInProgress()) return false;
+  c.Tell("A measurement is running; please wait until it has finished");
+  return true;
+}
+
 void InspectionOptions::cmdExit_Click() {
+  if (RefusedWhileRunning()) return;
   c.WriteLog("Exitted Inspection Options Window", 0);
   station_.hostRunCount = 0;
   sections.form.Unload();

@@ -49,6 +49,10 @@ class InspectionOptions {
   // The measurement run the Measure button starts; unset, the operator is
   // told that measuring is not part of this build.
   std::function<void()> onMeasure;
+  // Whether a measurement run is in progress (Exit and a new Measure wait for it).
+  std::function<bool()> runInProgress;
+  // Tells the operator to wait when a run is in progress; true then.
+  bool RefusedWhileRunning();
 
   // What the cycle's other steps read from the window.
   bool PlatformTicked(int zone);

@@ -108,7 +108,7 @@ struct HostSetup {
 // asks the cycle for the serial number of the zone being measured.
 struct ZoneSetup {
   ZoneSetup(Core& core, Station& station, HostConnection& host)
-      : files(core), zones(core, station, files), cycle(core, station, zones, files) {
+      : files(core), zones(core, station, files), cycle(core, station, zones, files, &host) {
     station.zones = &zones;
     host.currentSerialNumber = [this, &core] { return cycle.options.SerialNumber(core.gzone); };
   }
