@@ -66,8 +66,8 @@ void ReportWriter::CopyFromNetwork() {
   const auto usable = [&](const std::string& dir, const std::string& local) {
     return !dir.empty() && c.IsNetDrive(dir) && c.IsNetThere(dir) && dir != local;
   };
-  for (const std::string& program : *z.programs) {
-    const std::string file = program + ".prg";
+  for (const std::string& listed : *z.programs) {
+    const std::string file = (IEquals(Extension(listed), "prg") ? NameWithoutExtension(listed) : listed) + ".prg";
     if (usable(programs, c.gLocalProgramsDir) && c.FileExists(JoinPath(programs, file), true))
       c.FCopy(JoinPath(programs, file), JoinPath(c.gLocalProgramsDir, file));
     if (usable(blades, c.gLocalBladesDir) && c.FileExists(JoinPath(JoinPath(blades, z.gPn), file), true))
@@ -90,7 +90,10 @@ bool ReportWriter::RunPrograms() {
   // behind to be reported as this one's.
   c.MakeOLD(c.HomeFile("blade.rtf"));
   if (!z.programs) return true;
-  for (const std::string& program : *z.programs) {
+  for (const std::string& listed : *z.programs) {
+    // The BLADE line keeps the generic program's name as written, often with
+    // its extension: "Blade.prg" is the program Blade, not "Blade.prg.prg".
+    const std::string program = IEquals(Extension(listed), "prg") ? NameWithoutExtension(listed) : listed;
     if (host_) c.MakeOLD(host_->gHostPath + "xstats11.tmp");
     std::string found;
     for (const std::string& dir : {c.gProgramsDir, c.gFixturesDir, files_.PartDirectory(z.gPn)}) {
