@@ -51,6 +51,7 @@ struct SimSettings {
   bool pauseAtBreakpoints = false;  // Breakpoints = PAUSE: a run waits at a breakpoint instead of ending
   int pauseLimit = 300000;          // ms a pause lasts before the simulated operator cancels
   int cancelAfter = 0;              // ms into every run the simulated operator cancels it; 0 never
+  int cancelRun = 0;                // the run (counted from 1 since the host started) the operator cancels; 0 never
   bool variedReports = false;       // ReportShape = VARIED (simreport.cpp)
   bool strictNames = false;         // refuse the names a Windows host refuses (simprogram.cpp)
   bool checkLockOwner = false;      // a running.lock whose process has gone is stale
@@ -129,6 +130,7 @@ class SimSession : public std::enable_shared_from_this<SimSession> {
   std::vector<std::shared_ptr<SimPart>> programs;  // open programs, in opening order
   std::shared_ptr<SimPart> active;
   SimPart* executing = nullptr;
+  int runsStarted = 0;  // runs since the host started
   // What the operator asked for through SimulatedHost, taken by the running program.
   enum class Request { None, Resume, Cancel };
   Request request = Request::None;
@@ -253,6 +255,7 @@ class SimCommands : public HostCommands {
 // What one run has done so far.
 struct SimRunRecord {
   std::chrono::system_clock::time_point started;
+  int number = 0;  // counted from 1 since the host started
   bool halted = false;  // the operator cancelled the command that was running
   int commands = 0;
   std::vector<std::string> measured;  // one line per measured section

@@ -104,6 +104,7 @@ SimSettings SimSettings::Load(const std::string& install, const std::string& bla
   }
   if (has("PAUSELIMIT")) s.pauseLimit = std::max(0, IntOr(keys["PAUSELIMIT"], s.pauseLimit));
   if (has("CANCELAFTER")) s.cancelAfter = std::max(0, IntOr(keys["CANCELAFTER"], s.cancelAfter));
+  if (has("CANCELRUN")) s.cancelRun = std::max(0, IntOr(keys["CANCELRUN"], s.cancelRun));
   if (has("REPORTSHAPE")) {
     const std::string v = UCase(keys["REPORTSHAPE"]);
     if (v == "VARIED" || v == "PLAIN") s.variedReports = v == "VARIED";

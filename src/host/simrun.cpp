@@ -63,6 +63,10 @@ Request OperatorRequest(SimSession& s, const SimRunRecord& run) {
     }
     s.Journal("OPERATOR operator.txt ignored: " + word);
   }
+  if (s.settings.cancelRun > 0 && run.number == s.settings.cancelRun) {
+    s.Journal("OPERATOR CANCEL in run " + std::to_string(run.number) + " (CancelRun)");
+    return Request::Cancel;
+  }
   if (s.settings.cancelAfter > 0 && s.Now() - run.started >= Ms(s.settings.cancelAfter)) {
     s.Journal("OPERATOR CANCEL after " + std::to_string(s.settings.cancelAfter) + " ms (CancelAfter)");
     return Request::Cancel;
@@ -98,6 +102,7 @@ void SimPart::EXECUTE() {
   s->Journal("EXECUTE " + FileNameFromPath(fullName_));
   SimRunRecord run;
   run.started = s->Now();
+  run.number = ++s->runsStarted;
   s->Fire("OnStartExecution", [&](HostEvents& e) { e.OnStartExecution(this); });
 
   int type = 1;

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
+#include <optional>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -36,6 +38,7 @@ struct Options {
   std::string home;
   std::string script;
   bool virtualClock = false;
+  std::string clockStart;  // "YYYY-MM-DD HH:MM:SS", local time, with --virtual-clock
   std::string printDir;
   bool openDocuments = false;
   std::vector<std::string> stationArgs;
@@ -54,6 +57,7 @@ Options ParseOptions(int argc, char** argv) {
     else if (a == "--script") value(o.script);
     else if (a == "--print-dir") value(o.printDir);
     else if (a == "--virtual-clock") o.virtualClock = true;
+    else if (a == "--clock-start") value(o.clockStart);
     else if (a == "--open-documents") o.openDocuments = true;
     else if (a == "--help") o.error = "help";
     else if (a.rfind("--", 0) == 0) o.error = "unknown option " + a;
@@ -63,7 +67,8 @@ Options ParseOptions(int argc, char** argv) {
 }
 
 const char* kUsage =
-    "usage: zarvane [--home DIR] [--script FILE] [--virtual-clock] [--print-dir DIR] [--open-documents] "
+    "usage: zarvane [--home DIR] [--script FILE] [--virtual-clock [--clock-start \"YYYY-MM-DD HH:MM:SS\"]] "
+    "[--print-dir DIR] [--open-documents] "
     "[/INI file | /PQ]\n";
 
 std::string HomeDirectory(const Options& o) {
@@ -142,6 +147,17 @@ void PrepareRuntimeDirectory() {
   setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
 }
 
+// The start of virtual time from "YYYY-MM-DD HH:MM:SS" (local time); nothing
+// when the text is empty or not such a time.
+std::optional<std::chrono::system_clock::time_point> ClockStart(const std::string& text) {
+  std::tm tm{};
+  if (text.empty() || !strptime(text.c_str(), "%Y-%m-%d %H:%M:%S", &tm)) return std::nullopt;
+  tm.tm_isdst = -1;
+  const std::time_t t = std::mktime(&tm);
+  if (t == static_cast<std::time_t>(-1)) return std::nullopt;
+  return std::chrono::system_clock::from_time_t(t);
+}
+
 int RunHeadless(const Options& o, int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   PrepareRuntimeDirectory();
@@ -158,6 +174,7 @@ int RunHeadless(const Options& o, int argc, char** argv) {
   LinuxPlatformOptions po;
   po.headless = !o.openDocuments;
   po.virtualClock = o.virtualClock;
+  po.virtualStart = ClockStart(o.clockStart);
   const std::string home = HomeDirectory(o);
   po.printDirectory = o.printDir.empty() ? JoinPath(home, "printed") : o.printDir;
   LinuxPlatform lp(po, &op);
@@ -194,6 +211,7 @@ int RunWindows(const Options& o, int argc, char** argv) {
   InstallTouchStyle();
   LinuxPlatformOptions po;
   po.virtualClock = o.virtualClock;
+  po.virtualStart = ClockStart(o.clockStart);
   po.printDirectory = o.printDir;
   LinuxPlatform lp(po, nullptr);
   Forms forms(&lp.clock());
@@ -234,7 +252,9 @@ int RunWindows(const Options& o, int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Options o = ParseOptions(argc, argv);
+  Options o = ParseOptions(argc, argv);
+  if (o.error.empty() && !o.clockStart.empty() && !ClockStart(o.clockStart))
+    o.error = "--clock-start needs a time as YYYY-MM-DD HH:MM:SS";
   if (!o.error.empty()) {
     if (o.error != "help") std::cerr << "zarvane: " << o.error << "\n";
     std::cerr << kUsage;

@@ -1,0 +1,228 @@
+// The options window's Measure on the real station, headless: the report file
+// compared line for line with one composed here from the rules of the format
+// (not from the writer), the checks before measuring, the XSTAT repeat, a
+// host cancel in the middle of a rotor, and Exit's clean-up with reports
+// waiting for analysis.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <regex>
+
+#include "harness.h"
+
+namespace zarvane::e2e {
+namespace {
+
+std::string F5(double v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.5f", v);
+  return buf;
+}
+
+// Six values left in 14-column print zones, then the empty key.
+std::string PointLine(const std::vector<double>& values) {
+  std::string line;
+  for (double v : values) {
+    std::string field = F5(v);
+    line += field + std::string(14 - field.size(), ' ');
+  }
+  return line + "\r\n";
+}
+
+std::string Host() {
+  char name[256] = {};
+  gethostname(name, sizeof name - 1);
+  return name;
+}
+
+// A measured section block: `count` points along a line at height z.
+std::vector<std::vector<double>> Block(int block, int count) {
+  std::vector<std::vector<double>> points;
+  for (int p = 1; p <= count; ++p)
+    points.push_back({block + p * 0.01, 0.5 - p * 0.002, 0.25 * block, 0.6, 0.8, 0.0});
+  return points;
+}
+
+class Run : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ini = GoldenIni("zarv_test_nombr.ini", s.Home());
+    Set("SingleZone", "OFF");
+    Set("ProbeR", "0.0625");
+    ini += "STAT1 = OPERATOR Operator Name\r\n";
+    for (const char* file : {"Demo.nom", "Demo.tol", "Demo.op", "KT1.flv"})
+      s.Put(std::string("blades/Demo/") + file, ReadFile(fs::path(ZARVANE_DEMO_HOME) / "blades" / "Demo" / file));
+    s.Put("blade_lookup_table.txt", "!Part Number   Program   Flavor\r\n");
+    // The host's measured data: two blocks for each of the three sections.
+    std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Courier New;}}\\f0 QUORVEX MEASURED DATA\\par\r\n";
+    for (int b = 0; b < 6; ++b) {
+      blocks.push_back(Block(b, kCounts[b]));
+      rtf += "POINTDATA\\par\r\n";
+      int n = 0;
+      for (const auto& p : blocks.back())
+        rtf += "P" + std::to_string(++n) + " " + F5(p[0]) + " " + F5(p[1]) + " " + F5(p[2]) + " " + F5(p[3]) + " " +
+               F5(p[4]) + " " + F5(p[5]) + " 0.00010\\par\r\n";
+    }
+    s.Put("blades/Demo/bladeOLD.rtf", rtf + "}\r\n");
+  }
+  void Set(const std::string& key, const std::string& value) { ini = WithLine(ini, key + " =", key + " = " + value); }
+  RunResult Measure(const std::string& extra = "", const std::vector<std::string>& args = {}) {
+    s.Put("zarv.ini", ini);
+    std::vector<std::string> all = {"--clock-start", "2024-03-05 14:07:09"};
+    all.insert(all.end(), args.begin(), args.end());
+    return s.Run("press cmdGo\nset cmbSN(1) AB 12\nset cmbStat(1) Ann Lee\n" + extra +
+                     "press frmInspOpt.cmdMeasure\nanswer yes\n",
+                 all);
+  }
+  std::vector<fs::path> Reports() const {
+    std::vector<fs::path> found;
+    for (const auto& e : fs::directory_iterator(s.Home() / "blades" / "Demo"))
+      if (e.path().extension() == ".rpt") found.push_back(e.path());
+    std::sort(found.begin(), found.end());
+    return found;
+  }
+  // The report expected for the demo part, its three sections measured.
+  std::string Expected(const std::string& date, const std::string& stats, const std::string& options,
+                       bool trim) const {
+    const std::string dir = (s.Home() / "blades" / "Demo").string();
+    std::string r = "FLAVOR " + dir + "/KT1.flv\r\nPART Demo\r\nDATE " + date + "\r\nNOMINAL " + dir +
+                    "/Demo.nom\r\nTOLERANCE " + dir + "/Demo.tol\r\nRADIUS 0.06250\r\n" + stats + options +
+                    "NUM_SECT  3 \r\n";
+    const char* names[] = {"A-A", "B-B", "C-C"};
+    for (int k = 0; k < 3; ++k) {
+      const int a = kCounts[2 * k], b = kCounts[2 * k + 1];
+      r += std::string("SECTION ") + names[k] + "  " + std::to_string(a + b) + " ";
+      if (trim) r += "  " + std::to_string(a) + "   " + std::to_string(b) + " ";
+      r += "\r\n";
+      for (int block : {2 * k, 2 * k + 1})
+        for (const auto& p : blocks[block]) r += PointLine(p);
+    }
+    return r;
+  }
+  std::string DateOf(const std::string& report) const {
+    std::smatch m;
+    const std::regex date("DATE (03/05/24 14:0[78]:[0-9][0-9])\r\n");
+    return std::regex_search(report, m, date) ? m[1].str() : "no date";
+  }
+
+  static constexpr int kCounts[6] = {12, 11, 12, 12, 11, 13};
+  Station s;
+  std::string ini;
+  std::vector<std::vector<std::vector<double>>> blocks;
+};
+
+TEST_F(Run, TheReportHoldsHeaderStatisticsOptionsAndEverySection) {
+  const RunResult r = Measure();
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  const auto reports = Reports();
+  ASSERT_EQ(reports.size(), 1u) << r.transcript;
+  const std::string report = ReadFile(reports[0]);
+  const std::string stats = "TEXT SERNO=AB_12\r\nTEXT OPERATION=Final_Inspection\r\nTEXT CMM=" + Host() +
+                            "\r\nTEXT PARTCOUNT=1\r\nTEXT OPERATOR=Ann_Lee\r\n";
+  EXPECT_EQ(report, Expected(DateOf(report), stats, "AUTOPRINT ON\r\nAUTOPLOT OFF\r\nSAVEDP OFF\r\n", true));
+  // Named part, computer, date and time of the report.
+  EXPECT_TRUE(std::regex_match(reports[0].filename().string(), std::regex("Demo_" + Host() + "_240305_1407[0-9][0-9]\\.rpt")))
+      << reports[0];
+  const std::string log = s.File("debug.txt");
+  EXPECT_NE(log.find("CreateReport: Full command: " + s.BladeProgram().string() + " " + reports[0].string() + "\r\n"),
+            std::string::npos)
+      << log;
+  EXPECT_TRUE(r.Has("QUESTION: Exit? | Zarvane is waiting for Blade to finish analyzing."));
+  EXPECT_NE(log.find("cmdExit_Click: Blade that did not analyze was: " + reports[0].string()), std::string::npos);
+}
+
+TEST_F(Run, CustomOrderTrimOffOverriddenCalculationsAndAnOldAnalysisProgram) {
+  Set("STAT_Order", "SERNO, CMM");
+  Set("SendCMMasSTAT", "OFF");
+  ini += "Trim = OFF\r\n";
+  Set("Matrix_Report", "DEV");
+  s.Put("blades/Demo/KT1.flv", "CALCS = 4\r\nLETHCK\r\nCCCONT\r\nCCMIN\r\nTWIST\r\n");
+  MakeBladeProgram(s.BladeProgram(), 1000);  // older than 2.0: "PWF" follows the report
+  const RunResult r = Measure("check chkFeat2(1) 0\n");  // rows in table order: LETHCK, TWIST, CCMIN, CCCONT
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  const auto reports = Reports();
+  ASSERT_EQ(reports.size(), 1u) << r.transcript;
+  const std::string report = ReadFile(reports[0]);
+  // LETHCK 1, CCMIN 4, CCCONT 2: seven outputs in the table's order.
+  const std::string options =
+      "REPORT DEV\r\nOVERRIDE CALCS  7 \r\nLETHCK\r\nCCMIN\r\nCCMAX\r\nCVMIN\r\nCVMAX\r\nCCCONT\r\nCVCONT\r\n"
+      "AUTOPRINT ON\r\nAUTOPLOT OFF\r\nSAVEDP OFF\r\n";
+  EXPECT_EQ(report, Expected(DateOf(report), "TEXT SERNO=AB_12\r\nTEXT PARTCOUNT=1\r\n", options, false));
+  EXPECT_NE(s.File("debug.txt").find("CreateReport: Full command: " + s.BladeProgram().string() + " " +
+                                     reports[0].string() + " PWF\r\n"),
+            std::string::npos);
+}
+
+TEST_F(Run, EveryCheckStopsTheRunBeforeAnythingIsMeasured) {
+  s.Put("zarv.ini", ini);
+  const RunResult r = s.Run(
+      "press cmdGo\n"
+      // No serial number.
+      "press frmInspOpt.cmdMeasure\n"
+      "set cmbSN(1) AB 12\n"
+      // A statistics field left empty with FORCE_ENTRY.
+      "press frmInspOpt.cmdMeasure\n"
+      "set cmbStat(1) Ann\n"
+      // No section selected.
+      "press optCust(1)\n"
+      "press frmCustSections.cmdNone\n"
+      "press frmCustSections.cmdCancel\n"
+      "press frmInspOpt.cmdMeasure\n"
+      "press Option1(1)\n"
+      // An XSTAT serial without a number of parts.
+      "set cmbSN(1) XSTAT many\n"
+      "press frmInspOpt.cmdMeasure\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("MESSAGE: Zone 1 Serial Number must be entered.")) << r.transcript;
+  EXPECT_TRUE(r.Has("MESSAGE: Operator Name must be entered."));
+  EXPECT_TRUE(r.Has("MESSAGE: Zero sections selected in Zone 1."));
+  EXPECT_TRUE(r.Has("MESSAGE: The serial XSTAT many is not understood"));
+  EXPECT_TRUE(Reports().empty());
+  EXPECT_EQ(s.File("debug.txt").find("CreateReport: Zone is"), std::string::npos);
+}
+
+TEST_F(Run, AnXstatSerialRepeatsTheRunUntilItsCountIsMeasured) {
+  s.Put("zarv.ini", ini);
+  const RunResult r = s.Run(
+      "press cmdGo\nset cmbSN(1) xstat 3\nset cmbStat(1) Ann\npress frmInspOpt.cmdMeasure\n"
+      "expect txtPcnt(1) text 4\nanswer yes\n",
+      {"--clock-start", "2024-03-05 14:07:09"});
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_EQ(Reports().size(), 3u);
+  EXPECT_EQ(CountOf(s.File("debug.txt"), "CreateReport: Full command:"), 3);
+}
+
+TEST_F(Run, AHostCancelInTheSecondBladeStopsTheRotorAndTheCounter) {
+  Set("Interface", "CMM1");
+  Set("MBR", "ON");
+  s.Put("blades/Demo/Demo.mbr", "1\r\n2\r\n3\r\n");
+  s.Put("host/simhost.ini", "Version = Quorvex 5.1\r\nCommandTime = 0\r\nCancelRun = 2\r\n");
+  s.Put("quorvx programs/Blade.prg", "UNITS INCH\r\nMEASURE_BLADE\r\nREPORT\r\nEND\r\n");
+  ini = WithLine(ini, "TXT_Mode =", "TXT_Mode = NONE");
+  ini = WithLine(ini, "RTF_Mode =", "RTF_Mode = NONE");
+  s.Put("zarv.ini", ini);
+  const RunResult r = s.Run(
+      "press cmdGo\nset cmbSN(1) AB 12\nset cmbStat(1) Ann\npress frmInspOpt.cmdMeasure\n"
+      "expect txtPcnt(1) text 1\nanswer yes\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  const std::string log = s.File("debug.txt");
+  EXPECT_EQ(Reports().size(), 1u) << log;
+  EXPECT_EQ(CountOf(log, "CreateReport: Full command:"), 1);
+  EXPECT_NE(log.find("cmdMeasure_Click: Exited cause ESTOP condition in MBR loop."), std::string::npos);
+  EXPECT_EQ(CountOf(log, "CreateReport: Zone is 1"), 2);  // the third blade is not measured
+  EXPECT_NE(ReadFile(Reports()[0]).find("TEXT MBRNO= 1 \r\n"), std::string::npos);
+}
+
+TEST_F(Run, ExitKeepsAPartThatStillHasReportsWaiting) {
+  ini += "DeleteActivePartFromBladesFolderAfterRun = 1\r\n";
+  s.Put("zarv.ini", ini);
+  const RunResult r = s.Run(
+      "press cmdGo\nset cmbSN(1) AB 12\nset cmbStat(1) Ann\npress frmInspOpt.cmdMeasure\n"
+      "press frmInspOpt.cmdExit\nanswer yes\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_EQ(Reports().size(), 1u);
+  EXPECT_NE(s.File("debug.txt").find("kept: it holds reports waiting for analysis"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zarvane::e2e
