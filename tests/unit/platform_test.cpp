@@ -1,5 +1,7 @@
 // The Linux platform services and the test doubles.
 #include <gtest/gtest.h>
+
+#include "foundation/forms.h"
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -773,6 +775,31 @@ TEST(PlatformLinuxPlatform, HeadlessRecordsWhatLeavesTheStation) {
   EXPECT_EQ(p.clock->Now() - before, std::chrono::milliseconds(60000));
   EXPECT_TRUE(p.printer->Installed());
   EXPECT_EQ(op.notes, (std::vector<std::string>{"OPEN: Open " + report, "LOGOFF: user log-off requested"}));
+}
+
+TEST(PlatformRealClock, ATimerTickThatWaitsIsNotEnteredAgain) {
+  // A tick that shows a window waits with events going on; its own timer
+  // must not tick inside it (Qt's timers never re-enter themselves, and the
+  // window models rely on it).
+  if (!QCoreApplication::instance()) GuiApp();
+  RealClock clock;
+  Forms forms(&clock);
+  Form form(forms, "frmTick");
+  Control& timer = form.Add(ControlType::Timer, "BAnTimer");
+  int depth = 0, deepest = 0, ticks = 0;
+  timer.onTimer = [&] {
+    ++ticks;
+    deepest = std::max(deepest, ++depth);
+    clock.Wait(60);
+    --depth;
+  };
+  form.Load();
+  timer.SetInterval(5);
+  timer.SetEnabled(true);
+  clock.Wait(150);
+  timer.SetEnabled(false);
+  EXPECT_GE(ticks, 2);
+  EXPECT_EQ(deepest, 1);
 }
 
 }  // namespace
