@@ -54,9 +54,13 @@ class Run : public ::testing::Test {
       s.Put(std::string("blades/Demo/") + file, ReadFile(fs::path(ZARVANE_DEMO_HOME) / "blades" / "Demo" / file));
     s.Put("blade_lookup_table.txt", "!Part Number   Program   Flavor\r\n");
     // The host's measured data: two blocks for each of the three sections.
+    HostReport(std::vector<int>(std::begin(kCounts), std::end(kCounts)));
+  }
+  void HostReport(const std::vector<int>& counts) {
+    blocks.clear();
     std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Courier New;}}\\f0 QUORVEX MEASURED DATA\\par\r\n";
-    for (int b = 0; b < 6; ++b) {
-      blocks.push_back(Block(b, kCounts[b]));
+    for (int b = 0; b < static_cast<int>(counts.size()); ++b) {
+      blocks.push_back(Block(b, counts[b]));
       rtf += "POINTDATA\\par\r\n";
       int n = 0;
       for (const auto& p : blocks.back())
@@ -151,6 +155,37 @@ TEST_F(Run, CustomOrderTrimOffOverriddenCalculationsAndAnOldAnalysisProgram) {
   EXPECT_NE(s.File("debug.txt").find("CreateReport: Full command: " + s.BladeProgram().string() + " " +
                                      reports[0].string() + " PWF\r\n"),
             std::string::npos);
+}
+
+TEST_F(Run, OnlyCompletePairsWithASelectedSectionAreWritten) {
+  // Seven blocks for one selected section: B-B from the first pair, nothing
+  // past either end, and the operator hears both counts.
+  HostReport({12, 11, 12, 12, 11, 13, 14});
+  const RunResult r = Measure("press frmInspOpt.cmdExit\nselect cmbOp(1) Section B only\npress cmdGo\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  ASSERT_EQ(Reports().size(), 1u) << r.transcript;
+  const std::string report = ReadFile(Reports()[0]);
+  EXPECT_TRUE(r.Has("MESSAGE: Read 4 sections in " + (s.Home() / "blade.rtf").string() +
+                    " when 1 sections were specified.  Analysis will attempt to continue."))
+      << r.transcript;
+  const size_t data = report.find("NUM_SECT");
+  ASSERT_NE(data, std::string::npos);
+  std::string expected = "NUM_SECT  1 \r\nSECTION B-B  23   12   11 \r\n";
+  for (int block : {0, 1})
+    for (const auto& p : blocks[block]) expected += PointLine(p);
+  EXPECT_EQ(report.substr(data), expected);
+}
+
+TEST_F(Run, ASavedTipRadiusIsConvertedToTheNominalsUnit) {
+  Set("ProbeR", "TIP 1");  // no host in TEST mode: the last radius is used
+  s.SetRegistry("Data", "LastTipRadius", "1.27000");
+  s.SetRegistry("Data", "LastTipRadiusUnits", "MM");
+  const RunResult r = Measure();
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  ASSERT_EQ(Reports().size(), 1u);
+  EXPECT_NE(ReadFile(Reports()[0]).find("\r\nRADIUS 0.05000\r\n"), std::string::npos);  // the demo nominal is in inches
+  EXPECT_EQ(s.Registry("Data", "LastTipRadius"), "0.05000");
+  EXPECT_EQ(s.Registry("Data", "LastTipRadiusUnits"), "INCH");
 }
 
 TEST_F(Run, EveryCheckStopsTheRunBeforeAnythingIsMeasured) {
