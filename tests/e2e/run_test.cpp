@@ -248,6 +248,26 @@ TEST_F(Run, AHostCancelInTheSecondBladeStopsTheRotorAndTheCounter) {
   EXPECT_NE(ReadFile(Reports()[0]).find("TEXT MBRNO= 1 \r\n"), std::string::npos);
 }
 
+TEST_F(Run, TheTipRadiusComesFromTheProgramsProbeInTheNominalsUnit) {
+  // "TIP 2" of the program's probe; the program in inches, the nominal in
+  // millimetres: the radius is written in millimetres.
+  Set("Interface", "CMM1");
+  Set("ProbeR", "TIP 2");
+  ini = WithLine(ini, "TXT_Mode =", "TXT_Mode = NONE");
+  ini = WithLine(ini, "RTF_Mode =", "RTF_Mode = NONE");
+  std::string nominal = ReadFile(s.Home() / "blades" / "Demo" / "Demo.nom");
+  nominal.replace(nominal.find("UNITS INCH"), 10, "UNITS MM");
+  s.Put("blades/Demo/Demo.nom", nominal);
+  s.Put("host/simhost.ini", "Version = Quorvex 5.1\r\nCommandTime = 0\r\n");
+  s.Put("host/probes/STAR5.prb", "TIP 1 0.0787\r\nTIP 2 0.1000\r\n");
+  s.Put("quorvx programs/Blade.prg", "UNITS INCH\r\nLOADPROBE STAR5\r\nMEASURE_BLADE\r\nEND\r\n");
+  const RunResult r = Measure();
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  ASSERT_EQ(Reports().size(), 1u) << r.transcript << s.File("debug.txt");
+  EXPECT_NE(ReadFile(Reports()[0]).find("\r\nRADIUS 1.27000\r\n"), std::string::npos)  // 0.05 in x 25.4
+      << ReadFile(Reports()[0]).substr(0, 400);
+}
+
 TEST_F(Run, ExitKeepsAPartThatStillHasReportsWaiting) {
   ini += "DeleteActivePartFromBladesFolderAfterRun = 1\r\n";
   s.Put("zarv.ini", ini);
