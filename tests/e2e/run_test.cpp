@@ -268,8 +268,32 @@ TEST_F(Run, TheTipRadiusComesFromTheProgramsProbeInTheNominalsUnit) {
       << ReadFile(Reports()[0]).substr(0, 400);
 }
 
+TEST_F(Run, FourZonesOfARotorGiveOneReportPerBladeEach) {
+  Set("MBR", "ON");
+  s.Put("blades/Demo/Demo.mbr", "3\r\n7\r\n");
+  std::string script = "select comboBlade(2) Demo\nselect comboBlade(3) Demo\nselect comboBlade(4) Demo\npress cmdGo\n"
+                       "set cmbStat(1) Ann\n";
+  for (int z = 1; z <= 4; ++z) script += "set cmbSN(" + std::to_string(z) + ") CD " + std::to_string(z) + "\n";
+  s.Put("zarv.ini", ini);
+  const RunResult r = s.Run(script + "press frmInspOpt.cmdMeasure\nanswer yes\n", {"--clock-start", "2024-03-05 14:07:09"});
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  const auto reports = Reports();
+  ASSERT_EQ(reports.size(), 8u) << r.transcript;
+  int blade3 = 0, blade7 = 0;
+  for (const auto& report : reports) {
+    const std::string text = ReadFile(report);
+    blade3 += text.find("\r\nTEXT MBRNO= 3 \r\n") != std::string::npos;
+    blade7 += text.find("\r\nTEXT MBRNO= 7 \r\n") != std::string::npos;
+  }
+  EXPECT_EQ(blade3, 4);
+  EXPECT_EQ(blade7, 4);
+  EXPECT_EQ(CountOf(s.File("debug.txt"), "CreateReport: Full command:"), 8);
+  for (int z = 1; z <= 4; ++z) EXPECT_EQ(CountOf(s.File("debug.txt"), "CreateReport: Zone is " + std::to_string(z)), 2);
+}
+
 TEST_F(Run, ExitKeepsAPartThatStillHasReportsWaiting) {
-  ini += "DeleteActivePartFromBladesFolderAfterRun = 1\r\n";
+  ini += "DeleteActivePartFromBladesFolderAfterRun = 1\r\nDeleteAll__PartsFromBladesFolderAfterRun = 1\r\n";
+  s.Put("blades/Other/Other.op", "Operation Final\r\n");
   s.Put("zarv.ini", ini);
   const RunResult r = s.Run(
       "press cmdGo\nset cmbSN(1) AB 12\nset cmbStat(1) Ann\npress frmInspOpt.cmdMeasure\n"
@@ -277,6 +301,7 @@ TEST_F(Run, ExitKeepsAPartThatStillHasReportsWaiting) {
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   EXPECT_EQ(Reports().size(), 1u);
   EXPECT_NE(s.File("debug.txt").find("kept: it holds reports waiting for analysis"), std::string::npos);
+  EXPECT_FALSE(s.Exists("blades/Other"));  // every other part goes
 }
 
 }  // namespace
