@@ -3,6 +3,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -27,6 +28,22 @@ double Px(int twips) { return twips / kTwipsPerPixel; }
 
 QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
+// The family of a fixed-pitch font the machine has: the system's, the one
+// "monospace" resolves to, or the first installed fixed-pitch family.
+QString FixedFamily() {
+  static const QString family = [] {
+    const QFont system = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (QFontInfo(system).fixedPitch()) return QFontInfo(system).family();
+    QFont mono(QStringLiteral("monospace"));
+    mono.setStyleHint(QFont::Monospace);
+    if (QFontInfo(mono).fixedPitch()) return QFontInfo(mono).family();
+    for (const QString& f : QFontDatabase::families())
+      if (QFontDatabase::isFixedPitch(f)) return f;
+    return system.family();
+  }();
+  return family;
+}
+
 QTextCharFormat CharFormat(const RichCharFormat& f) {
   QTextCharFormat format;
   if (!f.family.empty()) {
@@ -34,7 +51,7 @@ QTextCharFormat CharFormat(const RichCharFormat& f) {
     // A fixed-pitch font the machine lacks becomes the system's fixed-pitch
     // font, so columns stay columns; other fonts are left to substitution.
     if (f.fixedPitch && !QFontDatabase::hasFamily(family))
-      format.setFontFamilies({QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
+      format.setFontFamilies({FixedFamily()});
     else
       format.setFontFamilies({family});
     format.setFontFixedPitch(f.fixedPitch);
@@ -189,8 +206,7 @@ class Builder {
 
 QFont ReportFont(const std::string& family, int points) {
   const QString name = ToQt(family).trimmed();
-  QFont font = !name.isEmpty() && QFontDatabase::hasFamily(name) ? QFont(name)
-                                                                 : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  QFont font(!name.isEmpty() && QFontDatabase::hasFamily(name) ? name : FixedFamily());
   font.setPointSize(points > 0 ? points : 10);
   return font;
 }
