@@ -1,8 +1,10 @@
 #pragma once
 // The measurement cycle as the station holds it: the Measure command, the
 // inspection options window with its selection dialogs, plugged into the main
-// window, the zone panels and the part files, and the blade text writer.
+// window, the zone panels and the part files, the blade text writer, and the
+// report display.
 
+#include "cycle/display.h"
 #include "cycle/measure.h"
 #include "cycle/options.h"
 #include "datafiles/bladetxt.h"
@@ -24,6 +26,8 @@ class Cycle {
   // feature box of the zone.
   SectionGeometry geometry;
   BladeText bladeText;
+  // Report display and printing, and the main window's Reprint command.
+  ReportDisplay display;
 };
 
 }  // namespace zarvane
