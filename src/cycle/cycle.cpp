@@ -7,11 +7,14 @@ Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostC
       measure(core, station, zones, files, options),
       geometry(core),
       bladeText(core, files, geometry),
+      display(core),
       stats(core, options, files, run),
       report(core, station, host, files, options, stats, run),
       runner(core, station, zones, options, report, bladeText, host, run) {
   station.frmMain("cmdGo").onClick = [this] { measure.cmdGo_Click(); };
   station.EnableCommand("cmdGo");
+  station.frmMain("mnuReprint").onClick = [this] { display.mnuReprint_Click(); };
+  station.EnableCommand("mnuReprint");
   // The section picker follows its zone's flags whenever they are set again.
   files.SectionUpdate = [this, &core] { options.sections.SectionUpdate(core.gzone); };
   zones.onDisZone = [this](int zone) { options.DisZone(zone); };
@@ -19,12 +22,21 @@ Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostC
   options.onMeasure = [this] { runner.cmdMeasure_Click(); };
   // One run at a time: nothing changes the window or the zones while it measures.
   options.runInProgress = [this] { return runner.Running(); };
+  // The run's reports go through the report display; the zone's Print OFF holds.
+  report.PrintShow = [this](const std::string& type, const std::string& file, const std::string& mode, int zone) {
+    display.PrintShow(type, file, mode, zone);
+  };
+  report.ReportWindowVisible = [this] { return display.form.Visible(); };
+  display.printOff = [this](int zone) {
+    return options.Exists() && zone >= 1 && zone <= kZones && options.Window()("optPrintOff", zone).Value() == 1;
+  };
 }
 
 bool Cycle::CloseRequested(Form& form) {
   if (options.Exists() && &form == &options.Window()) options.cmdExit_Click();
   else if (&form == &options.sections.form) options.sections.cmdCancel_Click();
   else if (&form == &options.blades.form) options.blades.cmdCancel_Click();
+  else if (&form == &display.form) display.cmdClose_Click();
   else return true;
   return false;
 }

@@ -2,8 +2,9 @@
 // The measurement cycle as the station holds it: the Measure command, the
 // inspection options window with its selection dialogs, plugged into the main
 // window, the zone panels and the part files; the blade text writer, the
-// report writer and the measurement run.
+// report writer, the measurement run and the report display.
 
+#include "cycle/display.h"
 #include "cycle/measure.h"
 #include "cycle/options.h"
 #include "cycle/report.h"
@@ -30,6 +31,8 @@ class Cycle {
   // feature box of the zone.
   SectionGeometry geometry;
   BladeText bladeText;
+  // Report display and printing, and the main window's Reprint command.
+  ReportDisplay display;
   // The measurement run behind the options window's Measure.
   RunState run;
   Statistics stats;

@@ -1,5 +1,7 @@
 #include "datafiles/rtf.h"
 
+#include "datafiles/rtfcodes.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -24,63 +26,6 @@ const CodePageTable* FindCodePage(int codePage) {
   for (const auto& t : kCodePages)
     if (t.codePage == codePage) return &t;
   return nullptr;
-}
-
-// Double-byte code pages: a lead byte and the byte after it are one character.
-bool IsLeadByte(int codePage, unsigned char b) {
-  switch (codePage) {
-    case 932:
-      return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    case 936:
-    case 949:
-    case 950:
-    case 1361:
-      return b >= 0x81 && b <= 0xFE;
-    default:
-      return false;
-  }
-}
-
-// \fcharset to code page; 0 means the document's code page.
-int CharsetCodePage(long charset) {
-  switch (charset) {
-    case 0: return 1252;
-    case 2: return 1252;  // symbol fonts: the bytes are kept as they are
-    case 77: return 10000;
-    case 128: return 932;
-    case 129: return 949;
-    case 130: return 1361;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    case 254: return 437;
-    case 255: return 850;
-    default: return 0;
-  }
-}
-
-// Destinations whose text is not part of the document body.
-bool IsSkippedDestination(std::string_view word) {
-  static constexpr std::string_view kWords[] = {
-      "annotation", "aftncn", "aftnsep", "aftnsepc", "atnauthor", "atndate", "atnicn", "atnid", "atnparent",
-      "atnref", "atntime", "atrfend", "atrfstart", "author", "bkmkend", "bkmkstart", "buptim", "category",
-      "colorschememapping", "colortbl", "comment", "company", "creatim", "datastore", "docvar", "doccomm",
-      "falt", "filetbl", "fldinst", "footer", "footerf", "footerl", "footerr", "footnote", "ftncn", "ftnsep",
-      "ftnsepc", "generator", "header", "headerf", "headerl", "headerr", "hlinkbase", "info", "keywords",
-      "latentstyles", "listoverridetable", "listpicture", "listtable", "manager", "mmathPr", "nonesttables",
-      "nonshppict", "object", "objdata", "operator", "panose", "passwordhash", "pgdsctbl", "pict", "pn", "pnseclvl",
-      "printim", "private", "protusertbl", "revtbl", "revtim", "rsidtbl", "rxe", "shp", "shpinst", "stylesheet",
-      "subject", "tc", "template", "themedata", "title", "txe", "userprops", "wgrffmtfilter", "xe", "xmlnstbl",
-  };
-  return std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords);
 }
 
 class Converter {
@@ -196,7 +141,7 @@ class Converter {
       Emit(static_cast<char>(b));
       return;
     }
-    if (IsLeadByte(cp, b)) {
+    if (RtfIsLeadByte(cp, b)) {
       leadPending_ = true;
       return;
     }
@@ -338,9 +283,9 @@ class Converter {
     if (dest == Dest::Skip) return;
     if (dest == Dest::FontTable) {
       if (word == "f" && hasParam) fontBeingDefined_ = value;
-      else if (word == "fcharset" && hasParam) fontCodePage_[fontBeingDefined_] = CharsetCodePage(value);
+      else if (word == "fcharset" && hasParam) fontCodePage_[fontBeingDefined_] = RtfCharsetCodePage(value);
       else if (word == "cpg" && hasParam) fontCodePage_[fontBeingDefined_] = static_cast<int>(value);
-      else if (IsSkippedDestination(word)) Top().dest = Dest::Skip;
+      else if (RtfIsSkippedDestination(word)) Top().dest = Dest::Skip;
       return;
     }
     FlushLead();  // a control word ends a double-byte character left open
@@ -360,7 +305,7 @@ class Converter {
       Top().uc = std::max(0L, value);
     } else if (word == "fonttbl") {
       Top().dest = Dest::FontTable;
-    } else if (IsSkippedDestination(word)) {
+    } else if (RtfIsSkippedDestination(word)) {
       Top().dest = Dest::Skip;
     } else if (word == "ansi") {
       docCodePage_ = 1252;
@@ -418,14 +363,6 @@ class Converter {
   long long producedBefore_ = 0;
 };
 
-// Where an RTF document begins: "{\rtf" after blanks and line ends; npos when
-// the text is no RTF.
-size_t RtfStart(const std::string& text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) ++i;
-  return text.compare(i, 5, "{\\rtf") == 0 ? i : std::string::npos;
-}
-
 }  // namespace
 
 int UnicodeToCp1252(int codePoint) {
@@ -445,8 +382,68 @@ int CodePageToUnicode(int codePage, unsigned char byte) {
   return u == 0 ? -1 : u;
 }
 
+bool RtfIsLeadByte(int codePage, unsigned char b) {
+  switch (codePage) {
+    case 932:
+      return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+    case 1361:
+      return b >= 0x81 && b <= 0xFE;
+    default:
+      return false;
+  }
+}
+
+int RtfCharsetCodePage(long charset) {
+  switch (charset) {
+    case 0: return 1252;
+    case 2: return 1252;  // symbol fonts: the bytes are kept as they are
+    case 77: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 130: return 1361;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    case 254: return 437;
+    case 255: return 850;
+    default: return 0;
+  }
+}
+
+bool RtfIsSkippedDestination(std::string_view word) {
+  static constexpr std::string_view kWords[] = {
+      "annotation", "aftncn", "aftnsep", "aftnsepc", "atnauthor", "atndate", "atnicn", "atnid", "atnparent",
+      "atnref", "atntime", "atrfend", "atrfstart", "author", "bkmkend", "bkmkstart", "buptim", "category",
+      "colorschememapping", "colortbl", "comment", "company", "creatim", "datastore", "docvar", "doccomm",
+      "falt", "filetbl", "fldinst", "footer", "footerf", "footerl", "footerr", "footnote", "ftncn", "ftnsep",
+      "ftnsepc", "generator", "header", "headerf", "headerl", "headerr", "hlinkbase", "info", "keywords",
+      "latentstyles", "listoverridetable", "listpicture", "listtable", "manager", "mmathPr", "nonesttables",
+      "nonshppict", "object", "objdata", "operator", "panose", "passwordhash", "pgdsctbl", "pict", "pn", "pnseclvl",
+      "printim", "private", "protusertbl", "revtbl", "revtim", "rsidtbl", "rxe", "shp", "shpinst", "stylesheet",
+      "subject", "tc", "template", "themedata", "title", "txe", "userprops", "wgrffmtfilter", "xe", "xmlnstbl",
+  };
+  return std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords);
+}
+
+size_t RtfDocumentStart(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) ++i;
+  return text.compare(i, 5, "{\\rtf") == 0 ? i : std::string::npos;
+}
+
 std::string RtfToText(const std::string& rtf) {
-  const size_t start = RtfStart(rtf);
+  const size_t start = RtfDocumentStart(rtf);
   if (start == std::string::npos) return rtf;
   return Converter(rtf, start).Run();
 }

@@ -178,6 +178,17 @@ void Control::SetAlignment(int alignment) {
   Touch();
 }
 
+void Control::SetRichText(bool rich) {
+  richText_ = rich;
+  Touch();
+}
+
+void Control::SetFont(const std::string& name, int size) {
+  fontName_ = name;
+  fontSize_ = size;
+  Touch();
+}
+
 void Control::SetPicture(const std::string& path) {
   picture_ = path;
   Touch();

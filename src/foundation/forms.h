@@ -114,6 +114,14 @@ class Control {
   bool MultiSelect() const { return multiSelect_; }
   void SetMultiSelect(bool multi);
 
+  // Rich-text boxes: whether Text holds RTF (shown formatted) rather than plain
+  // text, and the box's font (plain text, and RTF text that names no font).
+  bool RichText() const { return richText_; }
+  void SetRichText(bool rich);
+  const std::string& FontName() const { return fontName_; }
+  int FontSize() const { return fontSize_; }
+  void SetFont(const std::string& name, int size);
+
   const std::string& Picture() const { return picture_; }
   void SetPicture(const std::string& path);
   bool Stretch() const { return stretch_; }
@@ -158,6 +166,9 @@ class Control {
   std::string container_;
   std::string picture_;
   bool stretch_ = false;
+  bool richText_ = false;
+  std::string fontName_;
+  int fontSize_ = 0;
   int alignment_ = 0;
   int borderStyle_ = 1;
   bool multiSelect_ = false;

@@ -6,7 +6,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPageSize>
-#include <QPdfWriter>
+#include <QPrinter>
+#include <QPageLayout>
 #include <algorithm>
 #include <cctype>
 
@@ -82,9 +83,8 @@ bool FakeLock::Acquire(const std::string& home) {
   return std::find(heldElsewhere.begin(), heldElsewhere.end(), home) == heldElsewhere.end();
 }
 
-bool FakePrinter::Print(const std::string& title, const std::string& text, bool rich,
-                        const std::string& fontName, int fontSize) {
-  jobs.push_back({title, text, rich, fontName, fontSize});
+bool FakePrinter::Print(const PrintJob& job) {
+  jobs.push_back(job);
   return result;
 }
 
@@ -234,22 +234,24 @@ std::string PdfPrinter::SanitizeTitle(const std::string& title) {
   return name.empty() ? "untitled" : name.substr(0, 60);
 }
 
-bool PdfPrinter::Print(const std::string& title, const std::string& text, bool rich,
-                       const std::string& fontName, int fontSize) {
+bool PdfPrinter::Print(const PrintJob& job) {
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
   if (!QDir().mkpath(ToQt(directory_))) return false;
   const std::string path =
-      directory_ + "/print-" + std::to_string(++count_) + "-" + SanitizeTitle(title) + ".pdf";
+      directory_ + "/print-" + std::to_string(++count_) + "-" + SanitizeTitle(job.title) + ".pdf";
   {
-    QPdfWriter writer(ToQt(path));
-    writer.setTitle(ToQt(title));
-    writer.setCreator(QStringLiteral("Zarvane"));
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    if (!RenderPrintJob(writer, title, text, rich, fontName, fontSize)) return false;
-  }  // the file is complete once the writer is gone
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(ToQt(path));
+    printer.setCreator(QStringLiteral("Zarvane"));
+    const double offset = kPhysicalOffsetTwips / 20.0;  // points
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                      QMarginsF(offset, offset, offset, offset), QPageLayout::Point));
+    if (!RenderPrintJob(printer, job)) return false;
+  }  // the file is complete once the printer is gone
   if (QFileInfo(ToQt(path)).size() <= 0) return false;
   files_.push_back(path);
-  if (recorder_) recorder_->Note("PRINT", title + " -> " + path);
+  if (recorder_) recorder_->Note("PRINT", job.title + " -> " + path);
   return true;
 }
 

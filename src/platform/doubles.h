@@ -177,32 +177,27 @@ class VirtualClock : public Clock {
 // Records print jobs.
 class FakePrinter : public Printer {
  public:
-  struct Job {
-    std::string title, text;
-    bool rich = false;
-    std::string fontName;
-    int fontSize = 0;
-  };
-
   bool Installed() override { return installed; }
-  bool Print(const std::string& title, const std::string& text, bool rich, const std::string& fontName,
-             int fontSize) override;
+  bool Print(const PrintJob& job) override;
 
   bool installed = true;
   bool result = true;
-  std::vector<Job> jobs;
+  std::vector<PrintJob> jobs;
 };
 
 // Writes each print job as a PDF file "print-<n>-<title>.pdf" into a directory
 // (created when missing) and notes Operator::Note("PRINT", "<title> -> <pdf path>").
-// Needs a QGuiApplication (the offscreen platform will do); without one Print
-// fails.
+// The PDF printer is a Qt printer like the real one, on A4 paper with a
+// printable area that begins kPhysicalOffsetTwips inside each edge, as a
+// laser printer's does. Needs a QGuiApplication (the offscreen platform will
+// do); without one Print fails.
 class PdfPrinter : public Printer {
  public:
   explicit PdfPrinter(std::string directory, Operator* recorder = nullptr);
   bool Installed() override { return true; }
-  bool Print(const std::string& title, const std::string& text, bool rich, const std::string& fontName,
-             int fontSize) override;
+  bool Print(const PrintJob& job) override;
+
+  static constexpr int kPhysicalOffsetTwips = 240;  // 1/6 inch
 
   // The files written so far.
   const std::vector<std::string>& Files() const { return files_; }

@@ -19,7 +19,7 @@
 
 QT_BEGIN_NAMESPACE
 class QLockFile;
-class QPagedPaintDevice;
+class QPrinter;
 class QSettings;
 QT_END_NAMESPACE
 
@@ -198,19 +198,19 @@ class RealClock : public Clock {
 };
 
 // ---------------------------------------------------------------------------
-// The default printer through Qt. Printing needs a QGuiApplication (fonts and
-// the print system); without one Print fails.
+// The default printer through Qt PrintSupport (CUPS). Printing needs a
+// QGuiApplication (fonts and the print system); without one Print fails.
 class QtPrinter : public Printer {
  public:
+  // The system's printers (QPrinterInfo): none installed is no printer.
   bool Installed() override;
-  bool Print(const std::string& title, const std::string& text, bool rich, const std::string& fontName,
-             int fontSize) override;
+  bool Print(const PrintJob& job) override;
 };
 
-// Lays out a print job and paints it on `device` (a QPrinter or a QPdfWriter).
-// Needs a QGuiApplication. False when there is none.
-bool RenderPrintJob(QPagedPaintDevice& device, const std::string& title, const std::string& text, bool rich,
-                    const std::string& fontName, int fontSize);
+// Lays out a print job and prints it page by page on `printer` (the default
+// printer, or a PDF file). Needs a QGuiApplication. False when there is none
+// or the job failed.
+bool RenderPrintJob(QPrinter& printer, const PrintJob& job);
 
 // ---------------------------------------------------------------------------
 struct LinuxPlatformOptions {

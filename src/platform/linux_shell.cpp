@@ -178,9 +178,15 @@ ShellResult LinuxShell::PrintDocument(const std::string& path) {
   if (!f.open(QIODevice::ReadOnly)) return ShellResult::Failed;
   const QByteArray bytes = f.readAll();
   const std::string text(bytes.constData(), static_cast<size_t>(bytes.size()));
-  const bool rich = QFileInfo(q).suffix().compare(QLatin1String("rtf"), Qt::CaseInsensitive) == 0;
-  return printer_->Print(FileNameFromPath(path), text, rich, "Courier New", 10) ? ShellResult::Ok
-                                                                                : ShellResult::Failed;
+  PrintJob job;
+  job.title = FileNameFromPath(path);
+  job.text = text;
+  job.rich = QFileInfo(q).suffix().compare(QLatin1String("rtf"), Qt::CaseInsensitive) == 0;
+  job.fontName = "Courier New";
+  job.fontSize = 10;
+  // A text editor's printing: three-quarter-inch margins.
+  job.left = job.top = job.right = job.bottom = 1080;
+  return printer_->Print(job) ? ShellResult::Ok : ShellResult::Failed;
 }
 
 std::vector<std::string> LinuxShell::RunningChildren() {

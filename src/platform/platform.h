@@ -106,14 +106,25 @@ class Clock {
   virtual std::unique_ptr<TimerHandle> CreateTimer(std::function<void()> onTick) = 0;
 };
 
-// The printer. Printing renders plain or rich text; doubles write PDF files.
+// A report to print: RTF (printed formatted) or plain text, in a default font,
+// inside margins measured from the edges of the paper.
+struct PrintJob {
+  std::string title;  // the document's name (the report's path)
+  std::string text;   // the report's bytes: RTF when `rich`, else plain text
+  bool rich = false;
+  std::string fontName;  // plain text, and RTF text that names no font
+  int fontSize = 0;      // points; 0: 10
+  int left = 0, top = 0, right = 0, bottom = 0;  // margins in twips
+};
+
+// The printer. The system's printers through Qt; doubles record or write PDF files.
 class Printer {
  public:
   virtual ~Printer() = default;
+  // Whether the system has a printer at all.
   virtual bool Installed() = 0;
-  // Prints a document; `rich` means the text is RTF. Returns false on failure.
-  virtual bool Print(const std::string& title, const std::string& text, bool rich,
-                     const std::string& fontName, int fontSize) = 0;
+  // Prints every page of the job. False when the job failed.
+  virtual bool Print(const PrintJob& job) = 0;
 };
 
 // The set of services handed to the station.

@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/reportdocument.h"
 #include "qtui/formhost.h"
 #include "qtui/qttext.h"
 #include "qtui/touchstyle.h"
@@ -532,12 +533,20 @@ void FormView::ApplyControl(Item& item) {
       if (bar->value() != value) bar->setValue(value);
       break;
     }
-    case ControlType::RichTextBox:
-      if (!item.drawn || item.text != c.Text()) {
-        item.text = c.Text();
-        static_cast<QTextEdit*>(widget)->setPlainText(ToQtLines(item.text));
+    case ControlType::RichTextBox: {
+      // RTF shows formatted, plain text in the box's font; a document is
+      // built again only when the text, its kind or the font changed.
+      const std::string key = std::string(c.RichText() ? "R" : "P") + c.FontName() + '\1' +
+                              std::to_string(c.FontSize()) + '\1' + c.Text();
+      if (!item.drawn || item.text != key) {
+        item.text = key;
+        auto* edit = static_cast<QTextEdit*>(widget);
+        const QFont font = ReportFont(c.FontName(), c.FontSize());
+        edit->setFont(font);
+        LoadReport(*edit->document(), c.Text(), c.RichText(), font);
       }
       break;
+    }
     default:
       break;
   }

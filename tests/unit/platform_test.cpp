@@ -744,8 +744,10 @@ TEST(PlatformPdfPrinter, WritesNumberedPdfFilesAndNotes) {
   NoteRecorder op;
   PdfPrinter printer(out, &op);
   EXPECT_TRUE(printer.Installed());
-  ASSERT_TRUE(printer.Print("Blade report", "Z\xE9ro line\r\nsecond", false, "Courier New", 10));
-  ASSERT_TRUE(printer.Print("Rich", "{\\rtf1 Hello\\par}", true, "", 0));
+  PrintJob text{"Blade report", "Z\xE9ro line\r\nsecond", false, "Courier New", 10, 360, 360, 360, 360};
+  PrintJob rich{"Rich", "{\\rtf1 Hello\\par}", true, "", 0, 360, 360, 360, 360};
+  ASSERT_TRUE(printer.Print(text));
+  ASSERT_TRUE(printer.Print(rich));
   const std::vector<std::string> files = {out + "/print-1-Blade_report.pdf", out + "/print-2-Rich.pdf"};
   EXPECT_EQ(printer.Files(), files);
   for (const auto& f : files) EXPECT_EQ(ReadFile(f).substr(0, 5), "%PDF-");
