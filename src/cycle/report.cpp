@@ -6,6 +6,7 @@
 
 #include "foundation/paths.h"
 #include "foundation/text.h"
+#include "station/statusline.h"
 
 namespace zarvane {
 namespace {
@@ -111,7 +112,10 @@ bool ReportWriter::RunPrograms() {
     fs::create_directories(OsPath(NativePath(temp)), ec);
     const std::string copy = JoinPath(temp, program + ".prg");
     c.FCopy(found, copy);
+    // The main window's status line says what runs, drawn before the run.
+    station_.frmMain.SetStatusText(RunStatusText(c, zone, copy, RunStatus::Running));
     const bool ran = host_ && host_->RunQVXProg(copy, true, station_.frmMain, station_.frmSplash, z.gPn);
+    station_.frmMain.SetStatusText(RunStatusText(c, zone, copy, RunOutcome(ran, host_)));
     if (!ran) {
       c.WriteLog("CreateReport: " + HostVersion() + " " + c.Translate("failed during run of") + " " + program, 0, true);
       if (files_.DisZone) files_.DisZone(zone);
@@ -174,8 +178,10 @@ bool ReportWriter::CreateReport() {
                    c.Translate("Quorvex programs that would have just run:") + " " + Join(programs, ", ") + " " +
                    c.Translate("in zone:") + " " + std::to_string(zone),
                5);
-    for (size_t i = 0; i < programs.size(); ++i)
+    for (const std::string& program : programs) {
+      station_.frmMain.SetStatusText(RunStatusText(c, zone, program, RunStatus::NotRun));
       if (c.platform.clock) c.platform.clock->Wait(5000);
+    }
     const std::string stand = JoinPath(files_.PartDirectory(z.gPn), "bladeOLD.rtf");
     if (c.FileExists(stand, true)) c.FCopy(ResolveCase(stand), c.HomeFile("blade.rtf"));
   }

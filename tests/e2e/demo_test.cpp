@@ -35,8 +35,13 @@ TEST(Demo, TheHeadlessDemoRunsAndItsTranscriptTellsEveryStep) {
   // One result line for each host program the demo runs.
   EXPECT_EQ(r.Lines("STATUSBAR:"),
             (std::vector<std::string>{"STATUSBAR: Ready", "STATUSBAR: Zone 2: Running FIX1.prg...",
-                                      "STATUSBAR: Zone 2: FIX1.prg finished.", "STATUSBAR: Running Align.prg...",
+                                      "STATUSBAR: Zone 2: FIX1.prg finished.", "STATUSBAR: Zone 1: Running Blade.prg...",
+                                      "STATUSBAR: Zone 1: Blade.prg finished.", "STATUSBAR: Running Align.prg...",
                                       "STATUSBAR: Align.prg finished."}));
+  // The demo part was measured, its report handed to the analysis program.
+  int reports = 0;
+  for (const auto& e : fs::directory_iterator(s.Home() / "blades" / "Demo")) reports += e.path().extension() == ".rpt";
+  EXPECT_EQ(reports, 1);
   const std::string done =
       "DONE: " + std::to_string(steps.size()) + " steps, " + std::to_string(checks) + " checks passed.\n";
   ASSERT_GE(r.transcript.size(), done.size());
