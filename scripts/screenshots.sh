@@ -31,32 +31,24 @@ fi
 out="$PWD/build/screenshots"
 rm -rf "$out"
 mkdir -p "$out"
-# A free display of our own: another X server (a second screenshot run, say)
-# may take a number between the test and the start, so try the next one then.
+# A display of our own: Xvfb chooses a free number itself and tells it when
+# it is ready (-displayfd), so two runs at once never share a server.
 station=
 xvfb=
 trap 'kill $station $xvfb 2>/dev/null || true' EXIT
-display=:91
-for _ in $(seq 20); do
-  while [ -e "/tmp/.X${display#:}-lock" ] || [ -e "/tmp/.X11-unix/X${display#:}" ]; do
-    display=":$((${display#:} + 1))"
-  done
-  Xvfb "$display" -screen 0 1600x1000x24 >/dev/null 2>&1 &
-  xvfb=$!
-  up=
-  for _ in $(seq 50); do
-    kill -0 "$xvfb" 2>/dev/null || break
-    if DISPLAY="$display" xdpyinfo >/dev/null 2>&1; then up=1; break; fi
-    sleep 0.1
-  done
-  [ -n "$up" ] && break
-  kill "$xvfb" 2>/dev/null || true
-  display=":$((${display#:} + 1))"
+Xvfb -displayfd 3 -screen 0 1600x1000x24 3>"$out/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do
+  [ -s "$out/display" ] && break
+  kill -0 "$xvfb" 2>/dev/null || break
+  sleep 0.1
 done
-if [ -z "$up" ]; then
+if [ ! -s "$out/display" ]; then
   echo "screenshots: no virtual X server could be started" >&2
   exit 1
 fi
+display=":$(head -n 1 "$out/display")"
+rm -f "$out/display"
 export DISPLAY="$display"
 
 # Starts the station on a fresh demo home with the given zarv.ini settings (a
