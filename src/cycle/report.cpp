@@ -157,9 +157,10 @@ bool ReportWriter::CreateReport() {
     c.WriteLog("CreateReport: Error: Network failed since Checkdirectories.", 0);
     if (station_.directories) station_.directories->CheckDirectories();
   }
-  // Nothing is measured that could not be reported.
-  const std::string reportDir = JoinPath(ReportDirectory(), z.gPn);
-  if (!IsDirectory(ResolveCase(reportDir)) || !ReportDirectoryWritable(ResolveCase(reportDir))) {
+  // Nothing is measured that could not be reported: the directory tested is
+  // the one the report name will use (blanks become "_" there).
+  const std::string reportDir = ReplaceAll(Trim(JoinPath(ReportDirectory(), z.gPn)), " ", "_");
+  if (!IsDirectory(reportDir) || !ReportDirectoryWritable(reportDir)) {
     c.WriteLog(c.Translate("The report directory") + " " + reportDir + " " +
                    c.Translate("cannot be written; zone") + " " + std::to_string(zone) + " " +
                    c.Translate("is not measured") + ".",
@@ -173,6 +174,7 @@ bool ReportWriter::CreateReport() {
     CopyFromNetwork();
     if (!RunPrograms()) return false;
   } else {
+    c.MakeOLD(c.HomeFile("blade.rtf"));  // only this run's stand-in is reported
     Texts programs = z.programs ? *z.programs : Texts{};
     c.WriteLog(c.Translate("Interface is in TEST mode") + " " + HostVersion() + " " +
                    c.Translate("Quorvex programs that would have just run:") + " " + Join(programs, ", ") + " " +
@@ -193,10 +195,7 @@ bool ReportWriter::CreateReport() {
   run_.reportedZones.push_back(zone);
 
   const std::string hostRtf = c.HomeFile("QUORVX.RTF"), hostTxt = c.HomeFile("QUORVX.TXT");
-  if (c.FileExists(hostRtf, true)) {
-    c.FCopy(ResolveCase(hostRtf), Sibling(name, ".rtf"));
-    c.MakeOLD(hostRtf);
-  }
+  if (c.FileExists(hostRtf, true) && c.FCopy(ResolveCase(hostRtf), Sibling(name, ".rtf"))) c.MakeOLD(hostRtf);
   if (c.FileExists(hostTxt, true)) c.FCopy(ResolveCase(hostTxt), Sibling(name, ".txt"));
 
   bool result = true;
@@ -220,10 +219,14 @@ bool ReportWriter::CreateReport() {
         c.WriteLog(c.Translate("The report file") + " " + name + " " + c.Translate("could not be written") + ".", 0,
                    true);
       if (!complete) {
+        // No half report for the analysis program; the measured data stays
+        // in blade.rtf (the next run retires it to its OLD name).
         std::error_code ec;
-        fs::remove(OsPath(NativePath(name)), ec);  // no half report for the analysis program
+        fs::remove(OsPath(NativePath(name)), ec);
         result = false;
       } else {
+        // The measured data has its report now.
+        if (!station_.InTestMode()) c.KillFile(bladeRtf);
         while (ReportWindowVisible && ReportWindowVisible() && c.platform.clock) c.platform.clock->Wait(100);
         const std::string program = c.PeekIniVal("directories", "bladeexe").value_or("");
         const std::string parameters = Trim(name + " " + c.gPWF);

@@ -85,7 +85,12 @@ double ReportWriter::TipRadius(const std::string& nominalPath) {
     c.WriteLog("writeReportHeader: Tip radius: " + std::string(e.what()), 0);
   }
   if (!std::isfinite(radius)) radius = -1;
-  if (radius < 0) {
+  // A radius found is kept for next time, with its unit; what the operator
+  // types in an emergency is not.
+  if (radius >= 0) {
+    c.SaveIniVal("Data", "LastTipRadius", FormatValue(radius * factor));
+    c.SaveIniVal("Data", kRadiusUnits, nominalMm ? "MM" : "INCH");
+  } else {
     // The operator gives the radius; an answer that is no number is asked again.
     const std::string saved = c.GetIniVal("Data", "LastTipRadius", "0.0");
     for (int attempt = 0; attempt < 3 && radius < 0; ++attempt) {
@@ -98,14 +103,11 @@ double ReportWriter::TipRadius(const std::string& nominalPath) {
       else c.WriteLog(c.Translate("The tip radius") + " " + answer + " " + c.Translate("is not a number") + ".", 0, true);
     }
     if (radius < 0) {
-      c.WriteLog("writeReportHeader: No tip radius given; 0 is used.", 0);
+      c.Tell("No tip radius was given; the report is compensated with a tip radius of 0");
       radius = 0;
     }
   }
-  const double written = radius * factor;
-  c.SaveIniVal("Data", "LastTipRadius", FormatValue(written));
-  c.SaveIniVal("Data", kRadiusUnits, nominalMm ? "MM" : "INCH");
-  return written;
+  return radius * factor;
 }
 
 void ReportWriter::writeReportHeader(std::ostream& out) {
@@ -212,11 +214,16 @@ bool ReportWriter::writeData(std::ostream& out, bool trim) {
   const int pairs = blockCount / 2;
   const int written = std::min(pairs, selected);
   if (blockCount % 2 != 0 || pairs != selected) {
-    const int read = static_cast<int>(std::nearbyint(blockCount / 2.0));  // half to the even neighbour
-    c.WriteLog(c.Translate("Read") + " " + std::to_string(read) + " " + c.Translate("sections in") + " " + bladeRtf +
+    // The complete sections read, so a lone block never looks like one.
+    c.WriteLog(c.Translate("Read") + " " + std::to_string(pairs) + " " + c.Translate("sections in") + " " + bladeRtf +
                    " " + c.Translate("when") + " " + std::to_string(selected) + " " +
                    c.Translate("sections were specified.  Analysis will attempt to continue") + ".",
                0, true);
+  }
+  if (written == 0) {
+    progress.Close();
+    c.WriteLog("writeData: no complete section was read.", 0);
+    return false;
   }
   out << "NUM_SECT " << PrintNumber(written) << "\r\n";
   for (int k = 0; k < written; ++k) {
@@ -230,7 +237,7 @@ bool ReportWriter::writeData(std::ostream& out, bool trim) {
       for (long p = 1; p <= block->Count(); ++p) WritePoint(out, *block, p, "", false, 1.0);
   }
   progress.Close();
-  if (!station_.InTestMode()) c.KillFile(bladeRtf);
+  // blade.rtf goes once the report is complete (CreateReport), not before.
 
   FrmInspOpt& w = options_.Window();
   if (w("chkLotPlot").Value() == 1) {

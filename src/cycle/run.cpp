@@ -164,13 +164,16 @@ void MeasurementRun::cmdMeasure_Click() {
   for (;;) {
     c.WriteLog("cmdMeasure_Click: Start.", 7);
     if (host_) host_->cancelFlag = false;
+    run_.reportedZones.clear();
     int xstatZone = 0, xstatLimit = 0;
     if (!Checks(xstatZone, xstatLimit) || !MeasureZones()) break;
     c.WriteLog("cmdMeasure_Click: End.", 7);
     if (xstatZone == 0) break;
     const Control& serial = options_.Window()("cmbSN", xstatZone);
     if (!IsXstat(serial.Text())) break;  // the report writer set it to "XSTAT halted."
-    if (xstatLimit < PartCount(options_.Window()("txtPcnt", xstatZone).Text())) break;
+    // The counter stops at its 16-bit top; the repeat stops with it.
+    const int counter = PartCount(options_.Window()("txtPcnt", xstatZone).Text());
+    if (xstatLimit < counter || counter >= 32767) break;
   }
   running_ = false;
 }

@@ -165,7 +165,7 @@ TEST_F(Run, OnlyCompletePairsWithASelectedSectionAreWritten) {
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   ASSERT_EQ(Reports().size(), 1u) << r.transcript;
   const std::string report = ReadFile(Reports()[0]);
-  EXPECT_TRUE(r.Has("MESSAGE: Read 4 sections in " + (s.Home() / "blade.rtf").string() +
+  EXPECT_TRUE(r.Has("MESSAGE: Read 3 sections in " + (s.Home() / "blade.rtf").string() +
                     " when 1 sections were specified.  Analysis will attempt to continue."))
       << r.transcript;
   const size_t data = report.find("NUM_SECT");
@@ -174,6 +174,55 @@ TEST_F(Run, OnlyCompletePairsWithASelectedSectionAreWritten) {
   for (int block : {0, 1})
     for (const auto& p : blocks[block]) expected += PointLine(p);
   EXPECT_EQ(report.substr(data), expected);
+}
+
+TEST_F(Run, NothingIsReportedFromALoneBlockOrAStaleHostReport) {
+  HostReport({12});
+  RunResult r = Measure();
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(Reports().empty()) << r.transcript;
+  EXPECT_TRUE(r.Has("MESSAGE: Measurement incomplete -- Please measure Serial Number AB 12 again."));
+  // The next run finds no stand-in: the last run's data is not reported again.
+  HostReport({12, 11, 12, 12, 11, 13});
+  r = Measure();
+  ASSERT_EQ(Reports().size(), 1u) << r.transcript;
+  fs::remove(s.Home() / "blades" / "Demo" / "bladeOLD.rtf");
+  r = Measure();
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_EQ(Reports().size(), 1u);
+  EXPECT_TRUE(r.Has("report file " + (s.Home() / "blade.rtf").string() + " not found.")) << r.transcript;
+}
+
+TEST_F(Run, AReportDirectoryThatCannotBeWrittenStopsTheZoneBeforeMeasuring) {
+  // Blanks in the blades directory: reports would go to a directory with "_".
+  fs::rename(s.Home() / "blades", s.Home() / "my blades");
+  s.SetRegistry("directories", "blades", (s.Home() / "my blades").string());
+  const RunResult r = Measure();
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("MESSAGE: The report directory " + (s.Home() / "my_blades" / "Demo").string() +
+                    " cannot be written; zone 1 is not measured."))
+      << r.transcript;
+  EXPECT_EQ(s.File("debug.txt").find("CreateReport report name"), std::string::npos);
+}
+
+TEST_F(Run, AnXstatRepeatStopsWhenTheCounterCannotGrow) {
+  s.Put("zarv.ini", ini);
+  const RunResult r = s.Run(
+      "press cmdGo\nset cmbSN(1) XSTAT 40000\nset cmbStat(1) Ann\nset txtPcnt(1) 32766\n"
+      "press frmInspOpt.cmdMeasure\nexpect txtPcnt(1) text 32767\nanswer yes\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_EQ(Reports().size(), 1u);
+}
+
+TEST_F(Run, ATipRadiusTypedByTheOperatorIsUsedButNotKept) {
+  Set("ProbeR", "TIP 1");
+  s.SetRegistry("Data", "LastTipRadius", "-1");
+  const RunResult r = Measure("answer text abc\nanswer text 0.02\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("MESSAGE: The tip radius abc is not a number.")) << r.transcript;
+  ASSERT_EQ(Reports().size(), 1u);
+  EXPECT_NE(ReadFile(Reports()[0]).find("\r\nRADIUS 0.02000\r\n"), std::string::npos);
+  EXPECT_EQ(s.Registry("Data", "LastTipRadius"), "-1");
 }
 
 TEST_F(Run, ASavedTipRadiusIsConvertedToTheNominalsUnit) {
