@@ -43,11 +43,13 @@ bool MeasurementRun::Checks(int& xstatZone, int& xstatLimit) {
   }
   if (w("chkLotPlot").Value() == 1) {
     if (w("txtLotNo").Text().empty()) {
+      w("txtLotNo").SetFocus();
       c.Tell("Lot number must be entered");
       return false;
     }
     const std::string size = w("txtLotSize").Text();
     if (size.empty() || !IsNumeric(size) || PartCount(size) < 7) {
+      w("txtLotSize").SetFocus();
       c.Tell("Lot size must be entered and Lot size must be greater than seven");
       return false;
     }
@@ -73,6 +75,14 @@ bool MeasurementRun::Checks(int& xstatZone, int& xstatLimit) {
       }
       xstatLimit = words.size() >= 2 ? static_cast<int>(std::clamp(Val(words[1]), -32768.0, 32767.0)) : 1;
     }
+    if (serial.empty() && Val(c.GetKeyVal(c.gIniFile, "ValidateKeyLabel")) != 0) {
+      Control& route = station_.frmMain("cmbRoute");
+      if (station_.gSingleZone) {
+        if (route.Visible()) route.SetFocus();
+      } else {
+        w("cmbSN", zone).SetFocus();
+      }
+    }
     if (serial.empty() && Val(c.GetKeyVal(c.gIniFile, "ValidateKeyLabel")) != 0 && c.Zone(1).gPn != "SetUpPrograms") {
       c.WriteLog(c.Translate("Zone") + " " + std::to_string(zone) + " " + w("framKey").Caption() + " " +
                      c.Translate("must be entered") + ".",
@@ -89,6 +99,7 @@ bool MeasurementRun::Checks(int& xstatZone, int& xstatLimit) {
     for (int n = 1; n <= 8; ++n) {
       Control& box = w("cmbStat", n);
       if (statsShown && box.Visible() && Trim(box.Text()).empty()) {
+        box.SetFocus();
         c.WriteLog(w("lblStat", n).Caption() + " " + c.Translate("must be entered") + ".", 0, true);
         return false;
       }
@@ -100,6 +111,11 @@ bool MeasurementRun::Checks(int& xstatZone, int& xstatLimit) {
     if (statsShown && box.Visible() && !zones_.ValidateCombo(box)) return false;
   }
   c.WriteLog("cmdMeasure_Click: After stats validation.", 9);
+  // The serial boxes from the last zone to the first, text selected: the
+  // operator types the next part's serial into the first zone's box.
+  if (!station_.gSingleZone)
+    for (int zone = kZones; zone >= 1; --zone)
+      if (w("cmbSN", zone).Visible()) w("cmbSN", zone).SetFocus(true);
   c.WriteLog("cmdMeasure_Click: After SetFocus on Serial.", 9);
   return true;
 }

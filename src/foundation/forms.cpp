@@ -109,6 +109,11 @@ void Control::SetValue(int value) {
   Touch();
 }
 
+void Control::SetFocus(bool selectAll) {
+  if (!form_->Loaded() || !form_->Visible()) return;
+  if (FormHost* host = form_->Registry().Host()) host->FocusControl(*form_, *this, selectAll);
+}
+
 void Control::SetBorderStyle(int style) {
   borderStyle_ = style;
   Touch();

@@ -146,6 +146,9 @@ class Control {
   std::function<void(int button)> onMouseUp;
 
   void Click() { if (onClick) onClick(); }
+  // Gives the control the keyboard focus, its whole text selected when asked
+  // (VB's SetFocus and SelStart/SelLength); nothing while its window is closed.
+  void SetFocus(bool selectAll = false);
 
  private:
   void Touch();
@@ -197,6 +200,12 @@ class FormHost {
   // The window's status line changed; a drawn window shows it at once, before
   // the (often long) work that follows.
   virtual void StatusChanged(Form& form) { (void)form; }
+  // Puts the keyboard focus into a control (and selects its whole text).
+  virtual void FocusControl(Form& form, Control& control, bool selectAll) {
+    (void)form;
+    (void)control;
+    (void)selectAll;
+  }
 };
 
 class Form {

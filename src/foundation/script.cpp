@@ -358,6 +358,10 @@ void ScriptRunner::PopupMenu(Form& form, const std::string& menuFullName) {
 
 void ScriptRunner::StatusChanged(Form& form) { op_.Line("STATUSBAR: " + form.StatusText()); }
 
+void ScriptRunner::FocusControl(Form& form, Control& control, bool selectAll) {
+  op_.Line("FOCUS: " + form.Name() + "." + control.FullName() + (selectAll ? " (text selected)" : ""));
+}
+
 void ScriptRunner::FormShown(Form& form) { op_.Line("WINDOW: " + form.Name() + " shown"); }
 
 void ScriptRunner::FormHidden(Form& form) { op_.Line("WINDOW: " + form.Name() + " hidden"); }

@@ -95,6 +95,8 @@ class ScriptRunner : public FormHost {
   void PopupMenu(Form& form, const std::string& menuFullName) override;
   // Writes the window's new status line to the transcript.
   void StatusChanged(Form& form) override;
+  // Writes where the focus went to the transcript.
+  void FocusControl(Form& form, Control& control, bool selectAll) override;
 
   // The control a script name refers to among the open windows.
   Control& Resolve(const std::string& name, int line);

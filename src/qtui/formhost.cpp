@@ -1,8 +1,13 @@
 #include "qtui/formhost.h"
 
+#include <QComboBox>
+
+#include <QLineEdit>
+
 #include <QApplication>
 #include <QCursor>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
@@ -168,6 +173,18 @@ void QtFormHost::StatusChanged(Form& form) {
   if (!view || syncing_ > 0) return;
   view->ShowStatusNow();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtFormHost::FocusControl(Form& form, Control& control, bool selectAll) {
+  FormView* view = Find(form);
+  if (!view) return;
+  view->Sync();
+  QWidget* widget = view->WidgetOf(control.FullName());
+  if (!widget) return;
+  widget->setFocus(Qt::OtherFocusReason);
+  if (!selectAll) return;
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->selectAll();
+  else if (auto* combo = qobject_cast<QComboBox*>(widget); combo && combo->lineEdit()) combo->lineEdit()->selectAll();
 }
 
 void QtFormHost::Refresh(Form& form) {

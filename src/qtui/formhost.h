@@ -43,6 +43,7 @@ class QtFormHost : public FormHost {
   // Draws the new status text and lets Qt repaint what waits to be repainted
   // (a dialog that just closed) before the work the text announces begins.
   void StatusChanged(Form& form) override;
+  void FocusControl(Form& form, Control& control, bool selectAll) override;
 
   // Brings every window up to date with its model.
   void SyncAll();

@@ -97,7 +97,8 @@ TEST_F(Options, ZonesMergeIntoOneFeatureGridWithTheFlavorsCaptionsAndDefaults) {
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   EXPECT_TRUE(r.Has("MESSAGE: Zero CALCS found in flavor file")) << r.transcript;
   // Measure checks the entries first: the serial numbers are missing.
-  EXPECT_TRUE(r.Has("STEP 31: press frmInspOpt.cmdMeasure\nMESSAGE: Zone 1 Serial Number must be entered.\n"))
+  EXPECT_TRUE(r.Has("STEP 31: press frmInspOpt.cmdMeasure\nFOCUS: frmInspOpt.cmbSN(1)\n"
+                    "MESSAGE: Zone 1 Serial Number must be entered.\n"))
       << r.transcript;
   const std::string log = Log();
   EXPECT_NE(log.find("cmdGo: Max calcs: 6"), std::string::npos) << log;
@@ -165,7 +166,7 @@ TEST_F(Options, SingleZoneHandsOverToTheWindowOrMeasuresAtOnce) {
   r = Run("select comboBlade(1) Fan\npress cmdGo\n");
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   EXPECT_TRUE(r.Has("MESSAGE: Now showing inspection options box for debugging.\nWINDOW: frmInspOpt shown\n"
-                    "MESSAGE: Zone 1 Serial Number must be entered."))
+                    "FOCUS: frmMain.cmbRoute\nMESSAGE: Zone 1 Serial Number must be entered."))
       << r.transcript;
 
   // A serial the key list does not know refuses the hand-over; the window

@@ -132,6 +132,8 @@ TEST_F(Run, TheReportHoldsHeaderStatisticsOptionsAndEverySection) {
             std::string::npos)
       << log;
   EXPECT_TRUE(r.Has("QUESTION: Exit? | Zarvane is waiting for Blade to finish analyzing."));
+  // Once the entries are good, the serial box gets the focus with its text selected.
+  EXPECT_TRUE(r.Has("FOCUS: frmInspOpt.cmbSN(1) (text selected)\n"));
   EXPECT_NE(log.find("cmdExit_Click: Blade that did not analyze was: " + reports[0].string()), std::string::npos);
 }
 
@@ -257,8 +259,9 @@ TEST_F(Run, EveryCheckStopsTheRunBeforeAnythingIsMeasured) {
       "set cmbSN(1) XSTAT many\n"
       "press frmInspOpt.cmdMeasure\n");
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
-  EXPECT_TRUE(r.Has("MESSAGE: Zone 1 Serial Number must be entered.")) << r.transcript;
-  EXPECT_TRUE(r.Has("MESSAGE: Operator Name must be entered."));
+  // The focus goes to the box to fill before the message.
+  EXPECT_TRUE(r.Has("FOCUS: frmInspOpt.cmbSN(1)\nMESSAGE: Zone 1 Serial Number must be entered.")) << r.transcript;
+  EXPECT_TRUE(r.Has("FOCUS: frmInspOpt.cmbStat(1)\nMESSAGE: Operator Name must be entered."));
   EXPECT_TRUE(r.Has("MESSAGE: Zero sections selected in Zone 1."));
   EXPECT_TRUE(r.Has("MESSAGE: The serial XSTAT many is not understood"));
   EXPECT_TRUE(Reports().empty());

@@ -1,6 +1,7 @@
 // The inspection options window and its two dialogs as drawn: every control
 // in place, nothing clipped in the shipped languages and text sizes, and the
 // window within a 1366x768 screen with four zones.
+#include <QLineEdit>
 #include <QMainWindow>
 #include <sstream>
 
@@ -157,6 +158,14 @@ TEST_F(OptionsWindow, TheFilledWindowShowsEachZonesChoices) {
   EXPECT_FALSE(view->findChild<QWidget*>("framFeatSel(3)")->isVisibleTo(view));
   EXPECT_EQ(view->findChild<QGroupBox*>("framKey")->title().toStdString(), "Router #");
   EXPECT_TRUE(view->findChild<QPushButton*>("cmdMBR(2)")->isVisibleTo(view));
+  // The station can put the focus into a box, its text selected.
+  w("cmbSN", 2).SetText("S-17");
+  host.SyncAll();
+  view->activateWindow();
+  w("cmbSN", 2).SetFocus(true);
+  auto* serial = view->findChild<QComboBox*>("cmbSN(2)");
+  EXPECT_TRUE(view->focusWidget() == serial || view->focusWidget() == serial->lineEdit());
+  EXPECT_EQ(serial->lineEdit()->selectedText().toStdString(), "S-17");
   // The main window's zone panels wait behind the window; closing it is its Exit.
   EXPECT_FALSE(View(station.frmMain)->findChild<QWidget*>("comboBlade(1)")->isEnabled());
   host.onCloseRequest = [this](Form& form) { return cycle.CloseRequested(form); };
