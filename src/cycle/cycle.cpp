@@ -10,7 +10,8 @@ Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostC
       display(core),
       stats(core, options, files, run),
       report(core, station, host, files, options, stats, run),
-      runner(core, station, zones, options, report, bladeText, host, run) {
+      runner(core, station, zones, options, report, bladeText, host, run),
+      station_(station) {
   station.frmMain("cmdGo").onClick = [this] { measure.cmdGo_Click(); };
   station.EnableCommand("cmdGo");
   station.frmMain("mnuReprint").onClick = [this] { display.mnuReprint_Click(); };
@@ -22,6 +23,7 @@ Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostC
   options.onMeasure = [this] { runner.cmdMeasure_Click(); };
   // One run at a time: nothing changes the window or the zones while it measures.
   options.runInProgress = [this] { return runner.Running(); };
+  station.measuring = [this] { return runner.Running(); };
   // The run's reports go through the report display; the zone's Print OFF holds.
   report.PrintShow = [this](const std::string& type, const std::string& file, const std::string& mode, int zone) {
     display.PrintShow(type, file, mode, zone);
@@ -31,6 +33,8 @@ Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostC
     return options.Exists() && zone >= 1 && zone <= kZones && options.Window()("optPrintOff", zone).Value() == 1;
   };
 }
+
+Cycle::~Cycle() { station_.measuring = nullptr; }
 
 bool Cycle::CloseRequested(Form& form) {
   if (options.Exists() && &form == &options.Window()) options.cmdExit_Click();

@@ -20,6 +20,7 @@ class Cycle {
   // `host` is the host connection the run measures through (none in tests of
   // the windows alone).
   Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostConnection* host = nullptr);
+  ~Cycle();
 
   // The window's close button does what its Exit or Cancel button does; true
   // when the form is none of the cycle's windows (the caller closes it).
@@ -38,6 +39,9 @@ class Cycle {
   Statistics stats;
   ReportWriter report;
   MeasurementRun runner;
+
+ private:
+  Station& station_;
 };
 
 }  // namespace zarvane

@@ -327,6 +327,10 @@ void Station::TriggerExit() {
 }
 
 void Station::cmdExit_Click() {
+  if (measuring && measuring()) {
+    c.Tell("A measurement is running; please wait until it has finished");
+    return;
+  }
   c.WriteLog("cmdExit_Click: Start:", 5);
   if (!gToAnalyze.empty()) {
     for (const auto& blade : gToAnalyze) c.WriteLog("cmdExit_Click: Blade that did not analyze was: " + blade, 0);

@@ -5,6 +5,7 @@
 // zone panels, probe qualification) plug in through the interfaces below; a
 // start-up step whose subsystem is not plugged in is skipped and logged.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -111,6 +112,8 @@ class Station {
 
   // The Exit command. Asks first while blades wait for analysis.
   void cmdExit_Click();
+  // Whether a measurement run is in progress: Exit waits for it (set by the cycle).
+  std::function<bool()> measuring;
   // Exit requested from inside a longer step; it takes effect when that step ends.
   void TriggerExit();
   bool Exited() const { return exited_; }

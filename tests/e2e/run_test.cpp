@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <regex>
+#include <sstream>
 
 #include "harness.h"
 
@@ -331,16 +332,42 @@ TEST_F(Run, FourZonesOfARotorGiveOneReportPerBladeEach) {
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   const auto reports = Reports();
   ASSERT_EQ(reports.size(), 8u) << r.transcript;
-  int blade3 = 0, blade7 = 0;
-  for (const auto& report : reports) {
-    const std::string text = ReadFile(report);
-    blade3 += text.find("\r\nTEXT MBRNO= 3 \r\n") != std::string::npos;
-    blade7 += text.find("\r\nTEXT MBRNO= 7 \r\n") != std::string::npos;
+  // The reports in the order they were made: zone 1 blades 3 and 7, zone 2 ...
+  std::vector<std::string> made;
+  std::stringstream log(s.File("debug.txt"));
+  for (std::string line; std::getline(log, line);)
+    if (const size_t at = line.find("CreateReport report name: "); at != std::string::npos)
+      made.push_back(line.substr(at + 26, line.size() - at - 27));  // CR at the end
+  ASSERT_EQ(made.size(), 8u);
+  for (size_t i = 0; i < made.size(); ++i) {
+    const int zone = static_cast<int>(i / 2) + 1, blade = i % 2 ? 7 : 3;
+    SCOPED_TRACE(made[i]);
+    const std::string report = ReadFile(made[i]);
+    const std::string stats = "TEXT SERNO=CD_" + std::to_string(zone) + "\r\nTEXT OPERATION=Final_Inspection\r\nTEXT CMM=" +
+                              Host() + "\r\nTEXT PARTCOUNT=1\r\nTEXT MBRNO= " + std::to_string(blade) +
+                              " \r\nTEXT OPERATOR=Ann\r\n";
+    EXPECT_EQ(report, Expected(DateOf(report), stats, "AUTOPRINT ON\r\nAUTOPLOT OFF\r\nSAVEDP OFF\r\n", true));
   }
-  EXPECT_EQ(blade3, 4);
-  EXPECT_EQ(blade7, 4);
   EXPECT_EQ(CountOf(s.File("debug.txt"), "CreateReport: Full command:"), 8);
   for (int z = 1; z <= 4; ++z) EXPECT_EQ(CountOf(s.File("debug.txt"), "CreateReport: Zone is " + std::to_string(z)), 2);
+}
+
+TEST_F(Run, WhileARunShowsAReportNothingElseStartsOrExits) {
+  s.Put("QUORVX.TXT", "The host's printed report\r\n");  // shown during the run
+  s.Put("zarv.ini", ini);
+  const RunResult r = s.Run(
+      "press cmdGo\nset cmbSN(1) AB 12\nset cmbStat(1) Ann\npress frmInspOpt.cmdMeasure\n"
+      // The run waits while the report window is up; the operator tries the rest.
+      "press mnuExit\n"
+      "press frmInspOpt.cmdExit\n"
+      "press frmInspOpt.cmdMeasure\n"
+      "press cmdGo\n"
+      "press frmShow.cmdClose\n"
+      "answer yes\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_EQ(r.Count("MESSAGE: A measurement is running; please wait until it has finished."), 4) << r.transcript;
+  EXPECT_EQ(Reports().size(), 1u);
+  EXPECT_TRUE(r.Has("QUESTION: Exit?"));  // the Exit at the end of the script, after the run
 }
 
 TEST_F(Run, ExitKeepsAPartThatStillHasReportsWaiting) {
