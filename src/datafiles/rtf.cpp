@@ -195,33 +195,21 @@ class Converter {
   }
 
   // --- control words and symbols ---------------------------------------------
-  static bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-  static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-  static int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  }
 
   void ControlItem() {
     const size_t n = in_.size();
     ++pos_;  // the backslash
     if (pos_ >= n) return;
     const char d = in_[pos_];
-    if (IsLetter(d)) {
+    if (RtfIsLetter(d)) {
       ControlWord();
       return;
     }
     ++pos_;
     int hexValue = -1;
     if (d == '\'') {
-      const int h1 = pos_ < n ? HexDigit(in_[pos_]) : -1;
-      const int h2 = h1 >= 0 && pos_ + 1 < n ? HexDigit(in_[pos_ + 1]) : -1;
-      if (h1 >= 0) ++pos_;
-      if (h2 >= 0) ++pos_;
-      if (h1 < 0 || h2 < 0) return;  // "\'" without two hex digits: nothing
-      hexValue = h1 * 16 + h2;
+      hexValue = RtfReadHexEscape(in_, pos_);
+      if (hexValue < 0) return;  // "\'" without two hex digits: nothing
     } else if (d == '\r' && pos_ < n && in_[pos_] == '\n') {
       ++pos_;
     }
@@ -250,25 +238,11 @@ class Converter {
   }
 
   void ControlWord() {
+    const RtfControlWord cw = RtfReadControlWord(in_, pos_);
+    const std::string_view word = cw.word;
+    const bool hasParam = cw.hasParam;
+    const long value = cw.value;
     const size_t n = in_.size();
-    const size_t start = pos_;
-    while (pos_ < n && IsLetter(in_[pos_])) ++pos_;
-    const std::string_view word(in_.data() + start, std::min<size_t>(pos_ - start, 40));
-    bool hasParam = false;
-    long long param = 0;
-    bool negative = false;
-    if (pos_ + 1 < n && in_[pos_] == '-' && IsDigit(in_[pos_ + 1])) {
-      negative = true;
-      ++pos_;
-    }
-    while (pos_ < n && IsDigit(in_[pos_])) {
-      hasParam = true;
-      if (param < 100000000000LL) param = param * 10 + (in_[pos_] - '0');
-      ++pos_;
-    }
-    if (pos_ < n && in_[pos_] == ' ') ++pos_;  // the delimiting blank belongs to the word
-    param = std::clamp<long long>(negative ? -param : param, -2147483648LL, 2147483647LL);
-    const long value = static_cast<long>(param);
 
     if (word == "bin") {  // binary data, skipped in every destination
       if (fallbackLeft_ > 0) {
@@ -307,16 +281,8 @@ class Converter {
       Top().dest = Dest::FontTable;
     } else if (RtfIsSkippedDestination(word)) {
       Top().dest = Dest::Skip;
-    } else if (word == "ansi") {
-      docCodePage_ = 1252;
-    } else if (word == "mac") {
-      docCodePage_ = 10000;
-    } else if (word == "pc") {
-      docCodePage_ = 437;
-    } else if (word == "pca") {
-      docCodePage_ = 850;
-    } else if (word == "ansicpg" && hasParam && value > 0) {
-      docCodePage_ = static_cast<int>(value);
+    } else if (RtfDocumentCodePage(word, hasParam, value, docCodePage_)) {
+      // the document's character set
     } else if (word == "deff" && hasParam) {
       defaultFont_ = value;
       if (Top().font < 0) Top().font = value;
@@ -394,6 +360,56 @@ bool RtfIsLeadByte(int codePage, unsigned char b) {
     default:
       return false;
   }
+}
+
+namespace {
+int RtfHexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+}  // namespace
+
+RtfControlWord RtfReadControlWord(std::string_view in, size_t& pos) {
+  const size_t n = in.size();
+  const size_t start = pos;
+  while (pos < n && RtfIsLetter(in[pos])) ++pos;
+  RtfControlWord cw;
+  cw.word = in.substr(start, std::min<size_t>(pos - start, 40));
+  long long param = 0;
+  bool negative = false;
+  if (pos + 1 < n && in[pos] == '-' && RtfIsDigit(in[pos + 1])) {
+    negative = true;
+    ++pos;
+  }
+  while (pos < n && RtfIsDigit(in[pos])) {
+    cw.hasParam = true;
+    if (param < 100000000000LL) param = param * 10 + (in[pos] - '0');
+    ++pos;
+  }
+  if (pos < n && in[pos] == ' ') ++pos;  // the delimiting blank belongs to the word
+  cw.value = static_cast<long>(std::clamp<long long>(negative ? -param : param, -2147483648LL, 2147483647LL));
+  return cw;
+}
+
+int RtfReadHexEscape(std::string_view in, size_t& pos) {
+  const size_t n = in.size();
+  const int h1 = pos < n ? RtfHexDigit(in[pos]) : -1;
+  const int h2 = h1 >= 0 && pos + 1 < n ? RtfHexDigit(in[pos + 1]) : -1;
+  if (h1 >= 0) ++pos;
+  if (h2 >= 0) ++pos;
+  return h1 < 0 || h2 < 0 ? -1 : h1 * 16 + h2;
+}
+
+bool RtfDocumentCodePage(std::string_view word, bool hasParam, long value, int& codePage) {
+  if (word == "ansi") codePage = 1252;
+  else if (word == "mac") codePage = 10000;
+  else if (word == "pc") codePage = 437;
+  else if (word == "pca") codePage = 850;
+  else if (word == "ansicpg" && hasParam && value > 0) codePage = static_cast<int>(value);
+  else return word == "ansicpg";
+  return true;
 }
 
 int RtfCharsetCodePage(long charset) {

@@ -324,21 +324,13 @@ class RichReader {
   }
 
   // --- control words and symbols ---------------------------------------------
-  static bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-  static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-  static int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  }
 
   void ControlItem() {
     const size_t n = in_.size();
     ++pos_;
     if (pos_ >= n) return;
     const char d = in_[pos_];
-    if (IsLetter(d)) {
+    if (RtfIsLetter(d)) {
       ControlWord();
       return;
     }
@@ -352,12 +344,8 @@ class RichReader {
     }
     int hexValue = -1;
     if (d == '\'') {
-      const int h1 = pos_ < n ? HexDigit(in_[pos_]) : -1;
-      const int h2 = h1 >= 0 && pos_ + 1 < n ? HexDigit(in_[pos_ + 1]) : -1;
-      if (h1 >= 0) ++pos_;
-      if (h2 >= 0) ++pos_;
-      if (h1 < 0 || h2 < 0) return;
-      hexValue = h1 * 16 + h2;
+      hexValue = RtfReadHexEscape(in_, pos_);
+      if (hexValue < 0) return;
     } else if (d == '\r' && pos_ < n && in_[pos_] == '\n') {
       ++pos_;
     }
@@ -379,25 +367,11 @@ class RichReader {
   }
 
   void ControlWord() {
+    const RtfControlWord cw = RtfReadControlWord(in_, pos_);
+    const std::string_view word = cw.word;
+    const bool hasParam = cw.hasParam;
+    const long value = cw.value;
     const size_t n = in_.size();
-    const size_t start = pos_;
-    while (pos_ < n && IsLetter(in_[pos_])) ++pos_;
-    const std::string_view word(in_.data() + start, std::min<size_t>(pos_ - start, 40));
-    bool hasParam = false;
-    long long param = 0;
-    bool negative = false;
-    if (pos_ + 1 < n && in_[pos_] == '-' && IsDigit(in_[pos_ + 1])) {
-      negative = true;
-      ++pos_;
-    }
-    while (pos_ < n && IsDigit(in_[pos_])) {
-      hasParam = true;
-      if (param < 100000000000LL) param = param * 10 + (in_[pos_] - '0');
-      ++pos_;
-    }
-    if (pos_ < n && in_[pos_] == ' ') ++pos_;
-    param = std::clamp<long long>(negative ? -param : param, -2147483648LL, 2147483647LL);
-    const long value = static_cast<long>(param);
     const bool ignorable = ignorable_;
     ignorable_ = false;
     if (ignorable && word == "shppict") {
@@ -440,16 +414,8 @@ class RichReader {
       pict_ = {};
     } else if (RtfIsSkippedDestination(word)) {
       g.dest = Dest::Skip;
-    } else if (word == "ansi") {
-      docCodePage_ = 1252;
-    } else if (word == "mac") {
-      docCodePage_ = 10000;
-    } else if (word == "pc") {
-      docCodePage_ = 437;
-    } else if (word == "pca") {
-      docCodePage_ = 850;
-    } else if (word == "ansicpg" && hasParam && value > 0) {
-      docCodePage_ = static_cast<int>(value);
+    } else if (RtfDocumentCodePage(word, hasParam, value, docCodePage_)) {
+      // the document's character set
     } else if (word == "deff" && hasParam) {
       defaultFont_ = value;
       if (g.font < 0) g.font = value;
