@@ -32,30 +32,43 @@ out="$PWD/build/screenshots"
 rm -rf "$out"
 mkdir -p "$out"
 # A display of our own: Xvfb chooses a free number itself and tells it when
-# it is ready (-displayfd), so two runs at once never share a server.
+# it is ready (-displayfd), so two runs at once never share a server. Should
+# the server be gone (its log says why), the next picture starts a new one.
 station=
 xvfb=
 trap 'kill $station $xvfb 2>/dev/null || true' EXIT
-Xvfb -displayfd 3 -screen 0 1600x1000x24 3>"$out/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do
-  [ -s "$out/display" ] && break
-  kill -0 "$xvfb" 2>/dev/null || break
-  sleep 0.1
-done
-if [ ! -s "$out/display" ]; then
-  echo "screenshots: no virtual X server could be started" >&2
-  exit 1
-fi
-display=":$(head -n 1 "$out/display")"
-rm -f "$out/display"
-export DISPLAY="$display"
+ensure_x() {
+  if [ -n "${DISPLAY:-}" ] && [ -n "$xvfb" ] && kill -0 "$xvfb" 2>/dev/null && xdpyinfo >/dev/null 2>&1; then
+    return 0
+  fi
+  if [ -n "$xvfb" ]; then
+    echo "screenshots: the virtual X server went away; starting another" >&2
+    kill "$xvfb" 2>/dev/null || true
+  fi
+  rm -f "$out/display"
+  Xvfb -displayfd 3 -screen 0 1600x1000x24 3>"$out/display" >>"$out/xvfb.log" 2>&1 &
+  xvfb=$!
+  for _ in $(seq 100); do
+    [ -s "$out/display" ] && break
+    kill -0 "$xvfb" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ ! -s "$out/display" ]; then
+    echo "screenshots: no virtual X server could be started" >&2
+    cat "$out/xvfb.log" >&2
+    exit 1
+  fi
+  export DISPLAY=":$(head -n 1 "$out/display")"
+  rm -f "$out/display"
+}
+ensure_x
 
 # Starts the station on a fresh demo home with the given zarv.ini settings (a
 # setting the file lacks is added) and waits for its main window; sets $home,
 # $station and $window. FONT_DPI=144 makes texts 150% as large.
 start() {
   local setting
+  ensure_x
   home=$(./scripts/demo-home.sh "$PWD/build/shot-home")
   for setting in "$@"; do
     if grep -q "^${setting%% =*} =" "$home/zarv.ini"; then
