@@ -370,6 +370,53 @@ TEST_F(Run, WhileARunShowsAReportNothingElseStartsOrExits) {
   EXPECT_TRUE(r.Has("QUESTION: Exit?"));  // the Exit at the end of the script, after the run
 }
 
+TEST_F(Run, FourZonesOfARotorOnTheSimulatedHost) {
+  // The host measures every blade of every zone; each report names its
+  // serial and blade and holds the three sections the host measured.
+  Set("Interface", "CMM1");
+  Set("MBR", "ON");
+  ini = WithLine(ini, "TXT_Mode =", "TXT_Mode = NONE");
+  ini = WithLine(ini, "RTF_Mode =", "RTF_Mode = NONE");
+  s.Put("blades/Demo/Demo.mbr", "3\r\n7\r\n");
+  s.Put("host/simhost.ini", "Version = Quorvex 5.1\r\nCommandTime = 0\r\n");
+  s.Put("quorvx programs/Blade.prg", "UNITS INCH\r\nMEASURE_BLADE\r\nREPORT\r\nEND\r\n");
+  std::string script = "select comboBlade(2) Demo\nselect comboBlade(3) Demo\nselect comboBlade(4) Demo\npress cmdGo\n"
+                       "set cmbStat(1) Ann\n";
+  for (int z = 1; z <= 4; ++z) script += "set cmbSN(" + std::to_string(z) + ") CD " + std::to_string(z) + "\n";
+  s.Put("zarv.ini", ini);
+  const RunResult r = s.Run(script + "press frmInspOpt.cmdMeasure\nanswer yes\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  std::vector<std::string> made;
+  std::stringstream log(s.File("debug.txt"));
+  for (std::string line; std::getline(log, line);)
+    if (const size_t at = line.find("CreateReport report name: "); at != std::string::npos)
+      made.push_back(line.substr(at + 26, line.size() - at - 27));
+  ASSERT_EQ(made.size(), 8u) << r.transcript;
+  for (size_t i = 0; i < made.size(); ++i) {
+    const int zone = static_cast<int>(i / 2) + 1, blade = i % 2 ? 7 : 3;
+    SCOPED_TRACE(made[i]);
+    const std::string report = ReadFile(made[i]);
+    EXPECT_NE(report.find("\r\nTEXT SERNO=CD_" + std::to_string(zone) + "\r\n"), std::string::npos);
+    EXPECT_NE(report.find("\r\nTEXT MBRNO= " + std::to_string(blade) + " \r\n"), std::string::npos);
+    // Three sections in order, each with as many point lines as it says.
+    std::stringstream lines(report.substr(report.find("NUM_SECT")));
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "NUM_SECT  3 \r");
+    for (const char* name : {"A-A", "B-B", "C-C"}) {
+      ASSERT_TRUE(std::getline(lines, line));
+      ASSERT_EQ(line.rfind(std::string("SECTION ") + name + "  ", 0), 0u) << line;
+      const int total = std::stoi(line.substr(13));
+      for (int p = 0; p < total; ++p) {
+        ASSERT_TRUE(std::getline(lines, line));
+        EXPECT_EQ(line.size(), 85u) << line;  // six values in 14-column zones, CR
+      }
+    }
+    EXPECT_FALSE(std::getline(lines, line));
+  }
+  EXPECT_FALSE(s.Exists("blade.rtf"));  // every measurement reported, none left behind
+}
+
 TEST_F(Run, ExitKeepsAPartThatStillHasReportsWaiting) {
   ini += "DeleteActivePartFromBladesFolderAfterRun = 1\r\nDeleteAll__PartsFromBladesFolderAfterRun = 1\r\n";
   s.Put("blades/Other/Other.op", "Operation Final\r\n");
