@@ -125,7 +125,22 @@ std::string ResolveCase(const std::string& path) {
 std::optional<std::string> ReadAll(const std::string& path) {
   std::ifstream in(OsPath(ResolveCase(path)), std::ios::binary);
   if (!in) return std::nullopt;
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // One read of the whole file when its size is known (a regular file);
+  // otherwise (a pipe, a device) character by character.
+  std::string data;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size > 0) {
+    in.seekg(0, std::ios::beg);
+    data.resize(static_cast<size_t>(size));
+    in.read(data.data(), size);
+    data.resize(static_cast<size_t>(in.gcount()));
+    if (in.bad()) return std::nullopt;
+    return data;
+  }
+  in.clear();
+  in.seekg(0, std::ios::beg);
+  data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   if (in.bad()) return std::nullopt;
   return data;
 }
