@@ -255,6 +255,7 @@ class SimCommands : public HostCommands {
 // What one run has done so far.
 struct SimRunRecord {
   std::chrono::system_clock::time_point started;
+  std::string probe;  // the probe the program loaded (LOADPROBE), empty for none
   int number = 0;  // counted from 1 since the host started
   bool halted = false;  // the operator cancelled the command that was running
   int commands = 0;

@@ -4,6 +4,7 @@
 // noise along the surface normal. The results go to blade.rtf (simreport.cpp).
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 
 #include "foundation/paths.h"
@@ -220,6 +221,19 @@ std::vector<SimMeasuredSide> MeasureSection(const SimNominalSection& sec, const 
   return sides;
 }
 
+// The radius of the first tip of a probe file ("TIP <n> <diameter>" lines);
+// 0 when the probe or its tips are unknown.
+double FirstTipRadius(const std::string& probeFile) {
+  for (const std::string& line : ReadLines(ResolveCase(probeFile)).value_or(std::vector<std::string>{})) {
+    const auto words = SimWords(line);
+    if (words.size() >= 3 && UCase(words[0]) == "TIP") {
+      const double diameter = std::atof(words[2].c_str());
+      return std::isfinite(diameter) && diameter > 0 ? diameter / 2 : 0;
+    }
+  }
+  return 0;
+}
+
 std::string F5(double v) { return FormatFixed(v, 5); }
 
 bool HasUaNominal(const std::string& partDir, const std::string& part) {
@@ -326,13 +340,19 @@ void SimMeasureBlade(SimSession& s, SimPart& program, SimRunRecord& run) {
   };
   int points = 0;
   std::vector<SimMeasuredSide> measured;
+  // A probe measures the centre of its ball: the surface point moved out by
+  // the tip radius along the surface normal (first tip of the loaded probe).
+  const double ball = run.probe.empty() ? 0 : FirstTipRadius(s.settings.probeDir + run.probe + ".prb");
   for (size_t index : chosen) {
     const SimNominalSection& sec = (*sections)[index];
     double lo = 0, hi = 0;
     bool first = true;
     int count = 0;
     for (SimMeasuredSide& side : MeasureSection(sec, s.settings)) {
-      for (const SimMeasuredPoint& m : side) {
+      for (SimMeasuredPoint& m : side) {
+        m.x += ball * m.i;
+        m.y += ball * m.j;
+        m.z += ball * m.k;
         lo = first ? m.deviation : std::min(lo, m.deviation);
         hi = first ? m.deviation : std::max(hi, m.deviation);
         first = false;

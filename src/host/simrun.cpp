@@ -237,6 +237,7 @@ std::optional<int> SimPart::Perform(SimSession& s, SimCommand& command, SimRunRe
     case SimOp::LoadProbe: {
       const bool known = IsRegularFile(ResolveCase(s.settings.probeDir + line.argument + ".prb"));
       s.Journal("LOADPROBE " + line.argument + (known ? "" : " (no such probe file)"));
+      run.probe = known ? line.argument : "";
       return std::nullopt;
     }
     case SimOp::Status:

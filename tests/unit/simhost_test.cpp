@@ -805,6 +805,30 @@ TEST_F(SimHostMeasure, SidesRunNoseToTailAndBackAndDeviationsFollowTheOffset) {
   EXPECT_NEAR(Val(a1.front()[7]), 0.01, 1e-5);  // outward at the nose of A
 }
 
+TEST_F(SimHostMeasure, ALoadedProbeMeasuresBallCentresOutsideTheSurface) {
+  // The same part measured without and with a probe whose first tip is 0.1
+  // across: every point moves out by 0.05 along its normal; the deviation
+  // column still describes the surface.
+  Ini({"Noise = 0", "PointsPerSide = 12"});
+  WriteNominal("TB100");
+  WriteBladeTxt("TB100", 1, {1.0});
+  fs::create_directories(install + "/probes");
+  WriteLines(install + "/probes/BALL.prb", {"TIP 1 0.1000", "TIP 2 0.5000"});
+  Run({"MEASURE_BLADE"});
+  const auto surface = Blocks();
+  Run({"LOADPROBE BALL", "MEASURE_BLADE"});
+  const auto centres = Blocks();
+  ASSERT_EQ(surface.size(), centres.size());
+  for (size_t b = 0; b < surface.size(); ++b)
+    for (size_t p = 0; p < surface[b].points.size(); ++p) {
+      const auto& s0 = surface[b].points[p];
+      const auto& c0 = centres[b].points[p];
+      for (int axis = 1; axis <= 3; ++axis)
+        EXPECT_NEAR(Val(c0[axis]), Val(s0[axis]) + 0.05 * Val(s0[axis + 3]), 2e-5) << Join(c0, " ");
+      EXPECT_EQ(c0[7], s0[7]);
+    }
+}
+
 TEST_F(SimHostMeasure, FormNoiseStaysWithinItsAmplitudeAlongTheNormal) {
   Ini({"Noise = 0.002", "Seed = 7"});
   WriteNominal("TB100");
