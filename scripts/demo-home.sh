@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes a fresh demo home in the directory given (build/demo-home by default):
-# a copy of demo/home with its paths filled in, and a stand-in for the blade
+# a copy of demo/home with its paths filled in, and the (simulated) blade
 # analysis program registered in its registry.ini. Prints the directory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,13 +31,23 @@ rm -rf "$home"
 mkdir -p "$(dirname "$home")"
 cp -r demo/home "$home"
 sed -i "s|@HOME@|$home|g" "$home/zarv.ini" "$home/registry.ini"
-# The stand-in analyses nothing; its size (above 958,464 bytes) makes it
-# version 2.0 or newer.
+# The analysis program: the simulated one the build makes (build/blade), or
+# a stand-in that analyses nothing when it has not been built. Its size
+# (at least 958,464 bytes) makes it version 2.0 or newer: a smaller program
+# file is padded at its end, which its loader ignores.
 mkdir -p "$home/Blade"
-{
-  printf '#!/bin/sh\n# Stand-in for the blade analysis program of the demo.\nexit 0\n'
-  head -c 958464 /dev/zero | tr '\0' '#'
-  printf '\n'
-} >"$home/Blade/Blade.exe"
+if [ -x build/blade ]; then
+  cp build/blade "$home/Blade/Blade.exe"
+  size=$(stat -c %s "$home/Blade/Blade.exe")
+  if [ "$size" -lt 958464 ]; then
+    head -c $((958464 - size)) /dev/zero >>"$home/Blade/Blade.exe"
+  fi
+else
+  {
+    printf '#!/bin/sh\n# Stand-in for the blade analysis program of the demo.\nexit 0\n'
+    head -c 958464 /dev/zero | tr '\0' '#'
+    printf '\n'
+  } >"$home/Blade/Blade.exe"
+fi
 chmod +x "$home/Blade/Blade.exe"
 echo "$home"
