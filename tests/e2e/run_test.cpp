@@ -104,6 +104,15 @@ class Run : public ::testing::Test {
     }
     return r;
   }
+  // The report paths in the order the station made them (from its log).
+  std::vector<std::string> ReportsMade() const {
+    std::vector<std::string> made;
+    std::stringstream log(s.File("debug.txt"));
+    for (std::string line; std::getline(log, line);)
+      if (const size_t at = line.find("CreateReport report name: "); at != std::string::npos)
+        made.push_back(line.substr(at + 26, line.size() - at - 27));  // CR at the end
+    return made;
+  }
   std::string DateOf(const std::string& report) const {
     std::smatch m;
     const std::regex date("DATE (03/05/24 14:0[78]:[0-9][0-9])\r\n");
@@ -333,11 +342,7 @@ TEST_F(Run, FourZonesOfARotorGiveOneReportPerBladeEach) {
   const auto reports = Reports();
   ASSERT_EQ(reports.size(), 8u) << r.transcript;
   // The reports in the order they were made: zone 1 blades 3 and 7, zone 2 ...
-  std::vector<std::string> made;
-  std::stringstream log(s.File("debug.txt"));
-  for (std::string line; std::getline(log, line);)
-    if (const size_t at = line.find("CreateReport report name: "); at != std::string::npos)
-      made.push_back(line.substr(at + 26, line.size() - at - 27));  // CR at the end
+  const std::vector<std::string> made = ReportsMade();
   ASSERT_EQ(made.size(), 8u);
   for (size_t i = 0; i < made.size(); ++i) {
     const int zone = static_cast<int>(i / 2) + 1, blade = i % 2 ? 7 : 3;
@@ -386,11 +391,7 @@ TEST_F(Run, FourZonesOfARotorOnTheSimulatedHost) {
   s.Put("zarv.ini", ini);
   const RunResult r = s.Run(script + "press frmInspOpt.cmdMeasure\nanswer yes\n");
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
-  std::vector<std::string> made;
-  std::stringstream log(s.File("debug.txt"));
-  for (std::string line; std::getline(log, line);)
-    if (const size_t at = line.find("CreateReport report name: "); at != std::string::npos)
-      made.push_back(line.substr(at + 26, line.size() - at - 27));
+  const std::vector<std::string> made = ReportsMade();
   ASSERT_EQ(made.size(), 8u) << r.transcript;
   for (size_t i = 0; i < made.size(); ++i) {
     const int zone = static_cast<int>(i / 2) + 1, blade = i % 2 ? 7 : 3;
