@@ -15,13 +15,6 @@ int CheckValue(const std::string& value) { return Val(value) != 0 ? 1 : 0; }
 
 const char* TrueFalse(bool value) { return value ? "True" : "False"; }
 
-// Keeps the busy pointer for the command's whole run, whichever way it ends.
-struct BusyPointer {
-  explicit BusyPointer(Forms& f) : forms(f) { forms.SetBusy(true); }
-  ~BusyPointer() { forms.SetBusy(false); }
-  Forms& forms;
-};
-
 }  // namespace
 
 MeasureCommand::MeasureCommand(Core& core, Station& station, Zones& zones, PartFiles& files,
@@ -67,7 +60,7 @@ void MeasureCommand::ReadBlades(int zone) {
 
 void MeasureCommand::cmdGo_Click() {
   if (options_.RefusedWhileRunning()) return;
-  BusyPointer busy(c.forms);
+  Forms::BusyScope busy(c.forms);
   FrmMain& main = station_.frmMain;
   c.WriteLog("cmdGo_Click: Start:", 8);
   ClearZoneState();

@@ -13,6 +13,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A program of the zone's list as a name without ".prg": the BLADE line keeps
+// the generic program's name as written, often with its extension ("Blade.prg"
+// is the program Blade, not "Blade.prg.prg").
+std::string ProgramName(const std::string& listed) {
+  return IEquals(Extension(listed), "prg") ? NameWithoutExtension(listed) : listed;
+}
+
 // The path with its extension ".rpt" replaced by `extension`.
 std::string Sibling(const std::string& report, const std::string& extension) {
   return report.substr(0, report.size() - 4) + extension;
@@ -68,7 +75,7 @@ void ReportWriter::CopyFromNetwork() {
     return !dir.empty() && c.IsNetDrive(dir) && c.IsNetThere(dir) && dir != local;
   };
   for (const std::string& listed : *z.programs) {
-    const std::string file = (IEquals(Extension(listed), "prg") ? NameWithoutExtension(listed) : listed) + ".prg";
+    const std::string file = ProgramName(listed) + ".prg";
     if (usable(programs, c.gLocalProgramsDir) && c.FileExists(JoinPath(programs, file), true))
       c.FCopy(JoinPath(programs, file), JoinPath(c.gLocalProgramsDir, file));
     if (usable(blades, c.gLocalBladesDir) && c.FileExists(JoinPath(JoinPath(blades, z.gPn), file), true))
@@ -92,9 +99,7 @@ bool ReportWriter::RunPrograms() {
   c.MakeOLD(c.HomeFile("blade.rtf"));
   if (!z.programs) return true;
   for (const std::string& listed : *z.programs) {
-    // The BLADE line keeps the generic program's name as written, often with
-    // its extension: "Blade.prg" is the program Blade, not "Blade.prg.prg".
-    const std::string program = IEquals(Extension(listed), "prg") ? NameWithoutExtension(listed) : listed;
+    const std::string program = ProgramName(listed);
     if (host_) c.MakeOLD(host_->gHostPath + "xstats11.tmp");
     std::string found;
     for (const std::string& dir : {c.gProgramsDir, c.gFixturesDir, files_.PartDirectory(z.gPn)}) {

@@ -18,12 +18,6 @@ int PartCount(const std::string& text) {
   return static_cast<int>(std::clamp(std::nearbyint(v), -32768.0, 32767.0));
 }
 
-struct BusyPointer {
-  explicit BusyPointer(Forms& f) : forms(f) { forms.SetBusy(true); }
-  ~BusyPointer() { forms.SetBusy(false); }
-  Forms& forms;
-};
-
 }  // namespace
 
 MeasurementRun::MeasurementRun(Core& core, Station& station, Zones& zones, InspectionOptions& options,
@@ -174,7 +168,7 @@ void MeasurementRun::cmdMeasure_Click() {
     return;
   }
   running_ = true;
-  BusyPointer busy(c.forms);
+  Forms::BusyScope busy(c.forms);
   // An XSTAT serial repeats the whole run, checks included, until its zone's
   // counter passes the number of parts asked for; any early end ends it all.
   for (;;) {

@@ -330,6 +330,18 @@ class Forms {
   void SetBusy(bool busy);
   bool Busy() const { return busy_; }
 
+  // Shows the busy pointer for as long as it lives, whichever way the work ends.
+  class BusyScope {
+   public:
+    explicit BusyScope(Forms& forms) : forms_(forms) { forms_.SetBusy(true); }
+    ~BusyScope() { forms_.SetBusy(false); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    Forms& forms_;
+  };
+
  private:
   Clock* clock_;
   FormHost* host_ = nullptr;
