@@ -159,7 +159,6 @@ struct FourZones : BenchHome {
       for (const auto& e : fs::directory_iterator(JoinPath(JoinPath(home, "blades"), PartName(zone))))
         if (e.path().extension() == ".rpt") fs::remove(e.path());
     station.gToAnalyze.clear();
-    station.gToAnalyzeZones.clear();
     cycle.run.reportedZones.clear();
     cycle.options.Window()("BAnTimer").SetEnabled(false);
     tp.shell.calls.clear();
@@ -196,7 +195,7 @@ void BM_CreateReportFourZones(benchmark::State& state) {
     if (st.station.gToAnalyze.size() != kZoneCount) return state.SkipWithError("not every report was queued");
   }
   // The last run's zone 1 report holds all 20 sections of 2,000 points.
-  const fs::path report = st.station.gToAnalyze.front();
+  const fs::path report = st.station.gToAnalyze.front().report;
   const std::string text = ReadAll(report.string()).value_or("");
   if (text.find("SECTION " + SectionName(kSections) + "  2000   1000   1000 \r\n") == std::string::npos)
     state.SkipWithError("the report does not hold every section");

@@ -13,9 +13,12 @@ namespace {
 
 bool On(const std::string& v) { return v == "1" || v == "ON" || v == "on" || v == "YES" || v == "yes"; }
 
-// The program's own path, made absolute, as the station registered it.
+// The program's own path as the station registered it: the absolute name it
+// was started by (a wrapper may start it under another name with exec -a),
+// else the executable itself.
 std::string ProgramPath(const char* argv0) {
   std::error_code ec;
+  if (argv0 && argv0[0] == '/' && std::filesystem::exists(argv0, ec)) return argv0;
   const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
   return ec ? std::filesystem::absolute(argv0).string() : self.string();
 }
@@ -38,15 +41,21 @@ int main(int argc, char** argv) {
     return 0;
   }
   bool ran = blade::AnalyseReport(reportPath, log);
-  if (ran) {
-    blade::Report header;
-    blade::ReadReport(reportPath, header);
-    std::istringstream parts(blade::SettingValue(settings, "FailParts"));
+  blade::Report header;
+  blade::ReadReport(reportPath, header);
+  const auto listed = [&](const char* key) {
+    std::istringstream parts(blade::SettingValue(settings, key));
     for (std::string part; parts >> part;)
-      if (part == header.part) {
-        blade::AppendLine(log, "Part " + part + " fails by setting (FailParts)");
-        ran = false;
-      }
+      if (part == header.part) return true;
+    return false;
+  };
+  if (ran && listed("FailParts")) {
+    blade::AppendLine(log, "Part " + header.part + " fails by setting (FailParts)");
+    ran = false;
+  }
+  if (listed("NoAnswerParts")) {
+    blade::AppendLine(log, "Not answering for " + reportPath + " (NoAnswerParts)");
+    return 0;
   }
   if (On(blade::SettingValue(settings, "Crash"))) {
     blade::AppendLine(log, "Crashing before the verdict for " + reportPath + " (Crash)");
@@ -55,7 +64,9 @@ int main(int argc, char** argv) {
   if (const long delay = std::atol(blade::SettingValue(settings, "DelayMs").c_str()); delay > 0)
     std::this_thread::sleep_for(std::chrono::milliseconds(delay));
 
-  const std::string verdict = ran ? "1" : "0";
+  // A finished analysis answers "1" unless the settings ask for another text.
+  const std::string answer = blade::SettingValue(settings, "Verdict");
+  const std::string verdict = ran ? (answer.empty() ? "1" : answer) : "0";
   if (pwf) {
     if (!blade::SetSetting(settings, "AnalysisFile", reportPath)) return 4;
   } else {

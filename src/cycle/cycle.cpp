@@ -11,6 +11,7 @@ Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostC
       stats(core, options, files, run),
       report(core, station, host, files, options, stats, run),
       runner(core, station, zones, options, report, bladeText, host, run),
+      monitor(core, station, options),
       station_(station) {
   station.frmMain("cmdGo").onClick = [this] { measure.cmdGo_Click(); };
   station.EnableCommand("cmdGo");
@@ -29,12 +30,21 @@ Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostC
     display.PrintShow(type, file, mode, zone);
   };
   report.ReportWindowVisible = [this] { return display.form.Visible(); };
+  monitor.PrintShow = report.PrintShow;
+  monitor.runInProgress = [this] { return runner.Running(); };
+  options.onAnalysisTimer = [this] { monitor.BAnTimer_Timer(); };
+  station.analysing = [this] { return monitor.Ticking(); };
+  station.onQueueChanged = [this] { monitor.ShowQueue(); };
   display.printOff = [this](int zone) {
     return options.Exists() && zone >= 1 && zone <= kZones && options.Window()("optPrintOff", zone).Value() == 1;
   };
 }
 
-Cycle::~Cycle() { station_.measuring = nullptr; }
+Cycle::~Cycle() {
+  station_.measuring = nullptr;
+  station_.analysing = nullptr;
+  station_.onQueueChanged = nullptr;
+}
 
 bool Cycle::CloseRequested(Form& form) {
   if (options.Exists() && &form == &options.Window()) options.cmdExit_Click();

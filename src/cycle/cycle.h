@@ -6,6 +6,7 @@
 
 #include "cycle/display.h"
 #include "cycle/measure.h"
+#include "cycle/monitor.h"
 #include "cycle/options.h"
 #include "cycle/report.h"
 #include "cycle/run.h"
@@ -39,6 +40,8 @@ class Cycle {
   Statistics stats;
   ReportWriter report;
   MeasurementRun runner;
+  // Collects the analysis results of the reports the runs queued.
+  AnalysisMonitor monitor;
 
  private:
   Station& station_;

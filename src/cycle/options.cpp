@@ -51,6 +51,9 @@ FrmInspOpt& InspectionOptions::Window() {
 }
 
 void InspectionOptions::Wire(FrmInspOpt& w) {
+  w("BAnTimer").onTimer = [this] {
+    if (onAnalysisTimer) onAnalysisTimer();
+  };
   for (int z = 1; z <= kZones; ++z) {
     w("Option1", z).onClick = [this, z] { Option1_Click(z); };
     w("Option2", z).onClick = [this, z] { Option2_Click(z); };
@@ -233,8 +236,8 @@ void InspectionOptions::ClearDirectory(const std::string& dir, bool removeDirect
   const fs::path path = OsPath(NativePath(ResolveCase(dir)));
   if (!fs::is_directory(path, ec)) return;
   // Reports still waiting for their analysis keep their directory.
-  for (const std::string& report : station_.gToAnalyze) {
-    const fs::path waiting = OsPath(NativePath(ResolveCase(report))).parent_path();
+  for (const QueuedReport& entry : station_.gToAnalyze) {
+    const fs::path waiting = OsPath(NativePath(ResolveCase(entry.report))).parent_path();
     if (fs::equivalent(waiting, path, ec)) {
       c.WriteLog("cmdExit_Click: " + dir + " kept: it holds reports waiting for analysis.", 0);
       return;

@@ -49,6 +49,8 @@ class InspectionOptions {
   // The measurement run the Measure button starts; unset, the operator is
   // told that measuring is not part of this build.
   std::function<void()> onMeasure;
+  // The BAnTimer's tick (the analysis monitor).
+  std::function<void()> onAnalysisTimer;
   // Whether a measurement run is in progress (Exit and a new Measure wait for it).
   std::function<bool()> runInProgress;
   // Tells the operator to wait when a run is in progress; true then.

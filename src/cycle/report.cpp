@@ -38,10 +38,7 @@ std::string ReportWriter::ReportDirectory() const { return c.gBladesDir; }
 
 std::string ReportWriter::UniqueReportName(const std::string& path) const {
   const auto taken = [&](const std::string& candidate) {
-    if (c.FileExists(candidate, true)) return true;
-    for (const std::string& queued : station_.gToAnalyze)
-      if (queued == candidate) return true;
-    return false;
+    return c.FileExists(candidate, true) || station_.IsQueued(candidate);
   };
   if (!taken(path)) return path;
   const std::string stem = path.substr(0, path.size() - 4);
@@ -237,8 +234,7 @@ bool ReportWriter::CreateReport() {
         const std::string parameters = Trim(name + " " + c.gPWF);
         c.WriteLog("CreateReport: Full command: " + program + " " + parameters, 0);
         c.ShellOpen("Open", program, parameters, "", 1);
-        station_.gToAnalyze.push_back(name);
-        station_.gToAnalyzeZones.push_back(zone);
+        station_.QueueForAnalysis(name, zone, z.flavorFile);
         Control& timer = options_.Window()("BAnTimer");
         timer.SetEnabled(true);
         c.WriteLog(std::string("CreateReport: BAnTimer turned on and Status is: ") + (timer.Enabled() ? "True" : "False"),

@@ -250,6 +250,13 @@ void Form::SetStatusText(const std::string& text) {
   if (FormHost* host = forms_.Host()) host->StatusChanged(*this);
 }
 
+void Form::SetStatusDetail(const std::string& text) {
+  if (text == statusDetail_) return;
+  statusDetail_ = text;
+  Touch();
+  if (FormHost* host = forms_.Host()) host->StatusChanged(*this);
+}
+
 void Form::SetState(WindowState state) {
   state_ = state;
   Touch();

@@ -244,6 +244,10 @@ class Form {
   // station is doing now, or the result of what it did last.
   const std::string& StatusText() const { return status_; }
   void SetStatusText(const std::string& text);
+  // A second, lasting part of the status line (right-aligned on screen): what
+  // goes on in the background, such as reports waiting for their analysis.
+  const std::string& StatusDetail() const { return statusDetail_; }
+  void SetStatusDetail(const std::string& text);
   // Whether the window has a status line at all (drawn windows show a status bar).
   bool HasStatusLine() const { return statusLine_; }
   void SetStatusLine(bool has) {
@@ -294,6 +298,7 @@ class Form {
   std::string name_;
   std::string caption_;
   std::string status_;
+  std::string statusDetail_;
   bool statusLine_ = false;
   bool visible_ = false;
   bool loaded_ = false;

@@ -356,7 +356,13 @@ void ScriptRunner::PopupMenu(Form& form, const std::string& menuFullName) {
   openPopup_ = form.Find(menuFullName);
 }
 
-void ScriptRunner::StatusChanged(Form& form) { op_.Line("STATUSBAR: " + form.StatusText()); }
+void ScriptRunner::StatusChanged(Form& form) {
+  auto& [text, detail] = statusShown_[&form];
+  if (form.StatusText() != text || form.StatusDetail() == detail) op_.Line("STATUSBAR: " + form.StatusText());
+  if (form.StatusDetail() != detail) op_.Line("STATUSDETAIL: " + form.StatusDetail());
+  text = form.StatusText();
+  detail = form.StatusDetail();
+}
 
 void ScriptRunner::FocusControl(Form& form, Control& control, bool selectAll) {
   op_.Line("FOCUS: " + form.Name() + "." + control.FullName() + (selectAll ? " (text selected)" : ""));

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <ostream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,7 @@ class ScriptRunner : public FormHost {
   int steps_ = 0;   // commands announced as steps
   int checks_ = 0;  // expect commands that held
   const Control* openPopup_ = nullptr;
+  std::map<const Form*, std::pair<std::string, std::string>> statusShown_;  // text, detail
 };
 
 }  // namespace zarvane

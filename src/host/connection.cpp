@@ -428,6 +428,12 @@ void HostConnection::RequireHost() const {
 bool HostConnection::RunQVXProg(const std::string& program, bool showProgress, Form& mainWindow, Form& statusForm,
                                 const std::string& partName) {
   c.WriteLog("RunQVXProg Start: Running: " + program, 0);
+  // The analysis monitor's tick waits while the host is busy with the program.
+  struct HostBusy {
+    int& count;
+    explicit HostBusy(int& n) : count(n) { ++count; }
+    ~HostBusy() { --count; }
+  } busy(station.hostBusy);
   try {
     if (cancelFlag) {
       c.WriteLog(station.gHostVersion + " " + c.Translate("program was terminated.  Restart measurement."), 0, true);

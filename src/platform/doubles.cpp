@@ -100,6 +100,7 @@ struct VirtualClock::State {
   std::int64_t now = 0;  // virtual ms since start
   std::uint64_t nextOrder = 0;
   std::vector<std::weak_ptr<VirtualTimer>> timers;
+  std::function<void()> settle;
 
   // The enabled timer due first at or before `limit` (creation order among
   // equals), dropping timers whose handles are gone.
@@ -161,11 +162,13 @@ std::shared_ptr<VirtualTimer> VirtualClock::State::NextDue(std::int64_t limit) {
 
 void VirtualClock::State::Run(std::int64_t ms) {
   const std::int64_t target = now + std::max<std::int64_t>(ms, 0);
+  if (settle) settle();
   // Each pass looks afresh: a callback may have changed, added or removed timers,
   // or moved time on by waiting itself.
   while (std::shared_ptr<VirtualTimer> t = NextDue(target)) {
     now = std::max(now, t->due);
     t->due = now + t->interval;
+    if (settle) settle();
     if (t->onTick) t->onTick();
   }
   now = std::max(now, target);
@@ -182,7 +185,12 @@ std::chrono::system_clock::time_point VirtualClock::Now() {
   return state_->start + std::chrono::milliseconds(state_->now);
 }
 
-void VirtualClock::Sleep(int ms) { state_->now += std::max(ms, 0); }
+void VirtualClock::Sleep(int ms) {
+  if (state_->settle) state_->settle();
+  state_->now += std::max(ms, 0);
+}
+
+void VirtualClock::SetSettle(std::function<void()> settle) { state_->settle = std::move(settle); }
 
 void VirtualClock::Wait(int ms) {
   state_->Run(ms);

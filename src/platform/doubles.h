@@ -162,6 +162,9 @@ class VirtualClock : public Clock {
 
   // Same as Wait.
   void Advance(int ms) { Wait(ms); }
+  // Called whenever time is about to move on (before each wait, sleep and
+  // timer tick): headless runs let the programs the station started work there.
+  void SetSettle(std::function<void()> settle);
   // Virtual milliseconds since construction.
   std::int64_t ElapsedMs() const;
   // Timers whose handles still exist.

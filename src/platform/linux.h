@@ -85,6 +85,13 @@ class LinuxShell : public Shell {
                    const std::string& directory, int showCommand) override;
   std::vector<std::string> RunningChildren() override;
 
+  // Deferred start (headless runs on the virtual clock): a program is only
+  // noted when it is opened, and counts as running until RunDeferred starts
+  // it and waits (really, without processing events) until it has ended, at
+  // most `maxMs` for each.
+  void SetDeferredStart(bool deferred) { deferred_ = deferred; }
+  void RunDeferred(int maxMs);
+
   // Every program started so far (running or not).
   const std::vector<StartedProgram>& Started() const { return started_; }
 
@@ -103,6 +110,11 @@ class LinuxShell : public Shell {
   Operator* recorder_;
   Mode mode_;
   std::string opener_;
+  struct DeferredProgram {
+    std::string program, parameters, directory;
+  };
+  bool deferred_ = false;
+  std::vector<DeferredProgram> pending_;
   std::vector<StartedProgram> started_;
 };
 

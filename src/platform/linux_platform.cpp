@@ -7,6 +7,10 @@
 #include "platform/linux.h"
 
 namespace zarvane {
+namespace {
+// A started program that runs longer than this (real time) is not waited for.
+constexpr int kProgramWaitMs = 30000;
+}  // namespace
 
 QString ToQt(const std::string& text) { return QString::fromUtf8(Cp1252ToUtf8(text)); }
 
@@ -45,9 +49,18 @@ LinuxPlatform::LinuxPlatform(const LinuxPlatformOptions& options, Operator* reco
   else
     system_ = std::make_unique<LinuxSystemInfo>();
   lock_ = std::make_unique<QtInstanceLock>();
-  if (options.virtualClock)
-    clock_ = std::make_unique<VirtualClock>(options.virtualStart);
-  else
+  if (options.virtualClock) {
+    auto clock = std::make_unique<VirtualClock>(options.virtualStart);
+    // A program the station starts works while virtual time passes: it is
+    // started and waited for when time next moves on, so the station finds
+    // its files exactly when it would after waiting, whatever the machine's
+    // speed, and never before.
+    if (options.headless) {
+      shell_->SetDeferredStart(true);
+      clock->SetSettle([shell = shell_.get()] { shell->RunDeferred(kProgramWaitMs); });
+    }
+    clock_ = std::move(clock);
+  } else
     clock_ = std::make_unique<RealClock>();
 
   platform_.registry = registry_.get();

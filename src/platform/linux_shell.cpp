@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QProcess>
+#include <chrono>
+#include <thread>
 #include <QStandardPaths>
 #include <QStringList>
 #include <fstream>
@@ -157,6 +159,10 @@ ShellResult LinuxShell::Record(const std::string& operation, const std::string& 
 
 ShellResult LinuxShell::StartProgram(const std::string& program, const std::string& parameters,
                                      const std::string& directory) {
+  if (deferred_) {
+    pending_.push_back({program, parameters, directory});
+    return ShellResult::Ok;
+  }
   QStringList arguments;
   for (const std::string& a : SplitCommandLine(parameters)) arguments << ToQt(a);
   QString workDir;
@@ -189,8 +195,27 @@ ShellResult LinuxShell::PrintDocument(const std::string& path) {
   return printer_->Print(job) ? ShellResult::Ok : ShellResult::Failed;
 }
 
+void LinuxShell::RunDeferred(int maxMs) {
+  while (!pending_.empty()) {
+    const DeferredProgram next = pending_.front();
+    pending_.erase(pending_.begin());
+    deferred_ = false;
+    const ShellResult started = StartProgram(next.program, next.parameters, next.directory);
+    deferred_ = true;
+    if (started != ShellResult::Ok) continue;
+    const StartedProgram p = started_.back();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
+    while (p.startTime != 0 && std::chrono::steady_clock::now() < deadline) {
+      const auto now = ProcessStartTime(p.pid);
+      if (!now || *now != p.startTime) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  }
+}
+
 std::vector<std::string> LinuxShell::RunningChildren() {
   std::vector<std::string> names;
+  for (const DeferredProgram& p : pending_) names.push_back(FileNameFromPath(p.program));
   for (const StartedProgram& p : started_) {
     if (p.startTime == 0) continue;
     const auto now = ProcessStartTime(p.pid);

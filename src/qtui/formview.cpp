@@ -343,11 +343,20 @@ void FormView::ApplyStatusLine() {
     statusText_->setContentsMargins(8, 4, 8, 4);
     statusText_->setFont(client_->font());
     statusBar()->addWidget(statusText_, 1);
+    statusDetail_ = new QLabel(statusBar());
+    statusDetail_->setObjectName(QStringLiteral("statusDetail"));
+    statusDetail_->setTextFormat(Qt::PlainText);
+    statusDetail_->setContentsMargins(8, 4, 8, 4);
+    statusDetail_->setFont(client_->font());
+    statusBar()->addPermanentWidget(statusDetail_);
   }
   if (!statusText_) return;
   if (statusBar()->isHidden() == form_->HasStatusLine()) statusBar()->setVisible(form_->HasStatusLine());
   const QString text = ToQt(form_->StatusText());
   if (statusText_->text() != text) statusText_->setText(text);
+  const QString detail = ToQt(form_->StatusDetail());
+  if (statusDetail_->text() != detail) statusDetail_->setText(detail);
+  statusDetail_->setVisible(!detail.isEmpty());
 }
 
 void FormView::ShowStatusNow() {
@@ -488,6 +497,7 @@ void FormView::UpdateScale() {
   if (client_->font() != font) client_->setFont(font);
   // The status line reads at the size of the window's texts.
   if (statusText_ && statusText_->font() != font) statusText_->setFont(font);
+  if (statusDetail_ && statusDetail_->font() != font) statusDetail_->setFont(font);
 }
 
 void FormView::Relayout() {

@@ -123,6 +123,7 @@ class FormView : public QMainWindow {
   QWidget* client_;
   QFont baseFont_;
   QLabel* statusText_ = nullptr;
+  QLabel* statusDetail_ = nullptr;  // right-aligned: background work (analysis queue)
   std::string layoutKey_;
   std::string fontKey_;  // what the window's font was last chosen for
   double fitScale_ = 1.0;

@@ -333,12 +333,59 @@ void Station::cmdExit_Click() {
   }
   c.WriteLog("cmdExit_Click: Start:", 5);
   if (!gToAnalyze.empty()) {
-    for (const auto& blade : gToAnalyze) c.WriteLog("cmdExit_Click: Blade that did not analyze was: " + blade, 0);
+    for (const auto& blade : gToAnalyze)
+      c.WriteLog("cmdExit_Click: Blade that did not analyze was: " + blade.report, 0);
     const bool quit = c.op.YesNo(
         c.gProductName + " " + c.Translate("is waiting for Blade to finish analyzing.  Are you sure you want to quit?"),
         c.Translate("Exit?"));
     if (!quit) return;
   }
+  if (analysing && analysing()) {
+    // The monitor is inside one of its waits with windows under it: the
+    // station closes when it has finished collecting.
+    exitAfterAnalysis_ = true;
+    c.WriteLog("cmdExit_Click: Exit follows when the analysis results are collected.", 0);
+    frmMain.SetStatusText(c.Translate("Closing when the analysis results are collected..."));
+    return;
+  }
+  FinishExit();
+}
+
+void Station::ExitIfPending() {
+  if (!exitAfterAnalysis_ || exited_) return;
+  exitAfterAnalysis_ = false;
+  FinishExit();
+}
+
+const QueuedReport& Station::QueueForAnalysis(const std::string& report, int zone, const std::string& flavorFile) {
+  QueuedReport entry;
+  entry.report = report;
+  entry.zone = zone;
+  entry.flavorFile = flavorFile;
+  entry.queued = c.platform.clock ? c.platform.clock->Now() : std::chrono::system_clock::now();
+  entry.id = nextQueueId_++;
+  gToAnalyze.push_back(std::move(entry));
+  if (onQueueChanged) onQueueChanged();
+  return gToAnalyze.back();
+}
+
+bool Station::DropFromAnalysis(std::uint64_t id) {
+  for (auto it = gToAnalyze.begin(); it != gToAnalyze.end(); ++it) {
+    if (it->id != id) continue;
+    gToAnalyze.erase(it);
+    if (onQueueChanged) onQueueChanged();
+    return true;
+  }
+  return false;
+}
+
+bool Station::IsQueued(const std::string& report) const {
+  for (const QueuedReport& entry : gToAnalyze)
+    if (entry.report == report) return true;
+  return false;
+}
+
+void Station::FinishExit() {
   c.forms.SetBusy(true);
   if (!InTestMode()) {
     for (const char* name : {"tmpwrk.txt", "QUORVX.RTF", "QUORVX.TXT", "Header.txt", "fixture.txt"})

@@ -5,6 +5,8 @@
 // zone panels, probe qualification) plug in through the interfaces below; a
 // start-up step whose subsystem is not plugged in is skipped and logged.
 
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -67,6 +69,16 @@ class ProbeQualifier {
 
 enum class StartMode { Normal, ProbeQualification };
 
+// A report handed to the analysis program and waiting for its verdict, with
+// what collecting its results needs from the time it was measured.
+struct QueuedReport {
+  std::string report;      // full path, ending ".rpt"
+  int zone = 0;            // 1 to 4
+  std::string flavorFile;  // the flavor file the zone was measured with
+  std::chrono::system_clock::time_point queued;
+  std::uint64_t id = 0;    // tells entries apart when they move in the queue
+};
+
 // The empty settings dialog of the Settings menu (shown in TEST mode).
 class FrmOptions : public Form {
  public:
@@ -98,8 +110,11 @@ class Station {
   std::string gHostVersion;
   std::string gHostIniFile;
   std::string gProbeDir;
-  std::vector<std::string> gToAnalyze;
-  std::vector<int> gToAnalyzeZones;
+  // Reports waiting for the analysis program, oldest first.
+  std::vector<QueuedReport> gToAnalyze;
+  // Positive while the host runs a part program or qualifies a probe: the
+  // analysis monitor's tick waits until it is over.
+  int hostBusy = 0;
   std::string helpFile;
   int hostRunCount = 0;
 
@@ -114,6 +129,17 @@ class Station {
   void cmdExit_Click();
   // Whether a measurement run is in progress: Exit waits for it (set by the cycle).
   std::function<bool()> measuring;
+  // Whether the analysis monitor is collecting results: an Exit the operator
+  // confirms meanwhile takes effect when it has finished (ExitIfPending).
+  std::function<bool()> analysing;
+  void ExitIfPending();
+
+  // The analysis queue. Entries are removed by identity; every change is
+  // reported to `onQueueChanged` (the status line).
+  const QueuedReport& QueueForAnalysis(const std::string& report, int zone, const std::string& flavorFile);
+  bool DropFromAnalysis(std::uint64_t id);
+  bool IsQueued(const std::string& report) const;
+  std::function<void()> onQueueChanged;
   // Exit requested from inside a longer step; it takes effect when that step ends.
   void TriggerExit();
   bool Exited() const { return exited_; }
@@ -142,6 +168,7 @@ class Station {
 
  private:
   void ExitVB();
+  void FinishExit();
   void Skipped(const std::string& step, const std::string& subsystem);
   void DisableZone(int zone);
   void CloseSplash();
@@ -150,6 +177,8 @@ class Station {
   bool loading_ = false;
   bool exitPending_ = false;
   bool exited_ = false;
+  bool exitAfterAnalysis_ = false;
+  std::uint64_t nextQueueId_ = 1;
 };
 
 }  // namespace zarvane

@@ -63,13 +63,34 @@ inline int CountOf(const std::string& haystack, const std::string& needle) {
 // The size from which the analysis program counts as version 2.0 or newer.
 inline constexpr std::uintmax_t kNewBladeSize = 958464;
 
-// A stand-in for the analysis program: a script that does nothing, padded with a
-// comment to `size` bytes (its size is what tells the station the version).
-inline void MakeBladeProgram(const fs::path& p, std::uintmax_t size = kNewBladeSize) {
-  std::string text = "#!/bin/sh\n# stand-in for the blade analysis program\nexit 0\n#";
-  if (text.size() < size) text += std::string(size - text.size() - 1, '#') + "\n";
-  WriteFile(p, text);
+// The analysis program of a test home: the simulated one the build makes
+// (BLADE_EXE). Its size tells the station the version. Size 0: a copy, padded
+// at its end (which its loader ignores) to version 2.0's size when smaller.
+// A given size: a wrapper script of exactly that size which runs the
+// simulated program under the wrapper's own name (so its log and settings
+// file lie beside the wrapper).
+inline void MakeBladeProgram(const fs::path& p, std::uintmax_t size = 0) {
+  fs::create_directories(p.parent_path());
+  if (size == 0) {
+    fs::copy_file(BLADE_EXE, p, fs::copy_options::overwrite_existing);
+    if (const std::uintmax_t now = fs::file_size(p); now < kNewBladeSize) {
+      std::ofstream out(p, std::ios::binary | std::ios::app);
+      out << std::string(kNewBladeSize - now, '\0');
+    }
+  } else {
+    std::string text = "#!/bin/bash\n# the analysis program: the simulated one under this name\nexec -a \"$0\" '" +
+                       std::string(BLADE_EXE) + "' \"$@\"\n#";
+    if (text.size() < size) text += std::string(size - text.size() - 1, '#') + "\n";
+    WriteFile(p, text);
+  }
   fs::permissions(p, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec, fs::perm_options::replace);
+}
+
+// Settings of the test home's analysis program (Blade.ini beside it).
+inline void SetBladeSettings(const fs::path& program, const std::string& lines) {
+  fs::path ini = program;
+  ini.replace_extension(".ini");
+  WriteFile(ini, lines);
 }
 
 // The value of a key in an INI file written by the registry store ("" when absent).

@@ -33,7 +33,8 @@ TEST_F(StationTest, ASecondStationOnTheSameHomeTouchesNothing) {
 TEST_F(StationTest, ExitAsksWhileBladesWaitForAnalysisAndNoKeepsEverything) {
   Spit(home / "zarv.ini", "debuglevel = 9\r\nInterface = CMM1\r\n");
   ASSERT_TRUE(station.Start(home.string(), {}));
-  station.gToAnalyze = {"/b/P1/a.rpt", "/b/P1/b.rpt"};
+  station.QueueForAnalysis("/b/P1/a.rpt", 1, "");
+  station.QueueForAnalysis("/b/P1/b.rpt", 2, "");
   op.answers = {false};
   Spit(home / "fixture.txt", "FIXTURE_LOCATION 1 \r\n");
   station.cmdExit_Click();

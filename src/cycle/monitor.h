@@ -1,0 +1,68 @@
+#pragma once
+// The analysis monitor: the inspection options window's BAnTimer polls for the
+// analysis program's verdict on each report waiting in the station's queue
+// and collects the results of every finished one (CSV copy home, CMM report,
+// combined report, external programs, the after-analysis host program,
+// clean-up), then takes it off the queue.
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "cycle/options.h"
+#include "station/station.h"
+
+namespace zarvane {
+
+// The analysis program's log: a final ".exe" (any case) becomes ".log"; a
+// path without one gets ".log" appended.
+std::string AnalysisLogPath(const std::string& program);
+
+// The verdict the analysis log holds for `report`: the value of the last line
+// whose key (the text before its last "=", blanks trimmed) is exactly the
+// report path; empty when there is none or the log cannot be read.
+std::string AnalysisVerdict(const std::string& logFile, const std::string& report);
+
+class AnalysisMonitor {
+ public:
+  AnalysisMonitor(Core& core, Station& station, InspectionOptions& options);
+
+  // Shows or prints a report as its settings say (the report display).
+  std::function<void(const std::string& type, const std::string& file, const std::string& mode, int zone)>
+      PrintShow;
+  // Whether a measurement run is in progress: the tick waits for its end.
+  std::function<bool()> runInProgress;
+
+  void BAnTimer_Timer();
+  bool Ticking() const { return ticking_; }
+
+  // The main window's status detail: how many reports wait and for how long.
+  void ShowQueue();
+  std::string QueueText();
+
+  // The longest CMB_Wait in milliseconds (a 16-bit count).
+  static constexpr int kMaxCmbWaitMs = 32767;
+
+ private:
+  // One position of the tick: false ends the tick.
+  bool LookAt(const QueuedReport& entry);
+  void Process(const QueuedReport& entry);
+  void CopyCsvHome(const std::string& csv);
+  void SaveCmm(const QueuedReport& entry, const std::string& cmm);
+  void Combine(const QueuedReport& entry, const std::string& cmm);
+  void AfterAnalysisProgram(const QueuedReport& entry);
+  void CleanUp(const QueuedReport& entry);
+  // True while the network blades directory is a network drive that is gone.
+  bool NetworkLost();
+  void Wait(int ms);
+  void WaitWhileWindow(const std::string& title, int firstWaitMs);
+  bool Setting(const std::string& key, int value);
+
+  Core& c;
+  Station& station_;
+  InspectionOptions& options_;
+  bool ticking_ = false;
+  bool networkToldThisTick_ = false;
+};
+
+}  // namespace zarvane
