@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes a fresh demo home in the directory given (build/demo-home by default):
-# a copy of demo/home with its paths filled in, and the (simulated) blade
-# analysis program registered in its registry.ini. Prints the directory.
+# a copy of demo/home with its paths filled in, the (simulated) blade
+# analysis program registered in its registry.ini and, when built, the
+# simulated combine program. Prints the directory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 home="${1:-$PWD/build/demo-home}"
@@ -50,4 +51,10 @@ else
   } >"$home/Blade/Blade.exe"
 fi
 chmod +x "$home/Blade/Blade.exe"
+# The combine program the monitor starts as <home>/combine.exe: the simulated
+# one the build makes (build/combine); without it the combine step is skipped.
+if [ -x build/combine ]; then
+  cp build/combine "$home/combine.exe"
+  chmod +x "$home/combine.exe"
+fi
 echo "$home"
