@@ -12,11 +12,16 @@ Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostC
       report(core, station, host, files, options, stats, run),
       runner(core, station, zones, options, report, bladeText, host, run),
       monitor(core, station, options),
+      reanalysis(core, station),
       station_(station) {
   station.frmMain("cmdGo").onClick = [this] { measure.cmdGo_Click(); };
   station.EnableCommand("cmdGo");
   station.frmMain("mnuReprint").onClick = [this] { display.mnuReprint_Click(); };
   station.EnableCommand("mnuReprint");
+  station.frmMain("mnuBladeStart").onClick = [this] { reanalysis.mnuBladeStart_Click(); };
+  station.EnableCommand("mnuBladeStart");
+  station.frmMain("mnuReanalyze").onClick = [this] { reanalysis.mnuReanalyze_Click(); };
+  station.EnableCommand("mnuReanalyze");
   // The section picker follows its zone's flags whenever they are set again.
   files.SectionUpdate = [this, &core] { options.sections.SectionUpdate(core.gzone); };
   zones.onDisZone = [this](int zone) { options.DisZone(zone); };

@@ -8,6 +8,7 @@
 #include "cycle/measure.h"
 #include "cycle/monitor.h"
 #include "cycle/options.h"
+#include "cycle/reanalysis.h"
 #include "cycle/report.h"
 #include "cycle/run.h"
 #include "cycle/stats.h"
@@ -42,6 +43,8 @@ class Cycle {
   MeasurementRun runner;
   // Collects the analysis results of the reports the runs queued.
   AnalysisMonitor monitor;
+  // The main window's "Blade" and "Reanalyze a Blade".
+  Reanalysis reanalysis;
 
  private:
   Station& station_;

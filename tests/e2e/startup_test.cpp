@@ -288,7 +288,7 @@ TEST(Commands, NoCommandSilentlyDoesNothing) {
       "expect mnuReset enabled 1\n"
       "expect mnuReset tooltip \n"
       "rightclick frmMain\n"
-      "expect mnuPopReanalyze tooltip Not available in this build.\n"
+      "expect mnuPopReanalyze enabled 1\n"
       "press mnuHelp\n"
       "press mnuProgHelp\n");
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;

@@ -1,0 +1,100 @@
+#include "cycle/reanalysis.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "foundation/paths.h"
+#include "foundation/text.h"
+
+namespace zarvane {
+namespace fs = std::filesystem;
+
+namespace {
+
+// The FLAVOR line's file: everything after the keyword, so that a path with
+// blanks stays whole.
+std::string FlavorOfLine(const std::string& line) {
+  const std::string t = Trim(line);
+  if (t.size() < 6 || !IEquals(t.substr(0, 6), "FLAVOR") || (t.size() > 6 && t[6] != ' ' && t[6] != '\t'))
+    return "";
+  return Trim(t.substr(6));
+}
+
+bool IsFlavorLine(const std::string& line) {
+  const std::string t = Trim(line);
+  return t.size() >= 6 && IEquals(t.substr(0, 6), "FLAVOR") && (t.size() == 6 || t[6] == ' ' || t[6] == '\t');
+}
+
+}  // namespace
+
+Reanalysis::Reanalysis(Core& core, Station& station) : c(core), station_(station) {}
+
+void Reanalysis::mnuBladeStart_Click() {
+  const std::string program = c.PeekIniVal("directories", "bladeexe").value_or("");
+  c.WriteLog("mnuBladeStart: Starting " + program, 0);
+  c.ShellOpen("Open", Trim(program), "", "", 1);
+}
+
+void Reanalysis::mnuReanalyze_Click() {
+  const std::string program = Trim(c.PeekIniVal("directories", "bladeexe").value_or(""));
+  if (!c.FileExists(program, false)) {
+    if (station_.directories) station_.directories->CheckDirectories();
+    return;
+  }
+  std::string network = Trim(c.PeekIniVal("directories", "networkblades").value_or(""));
+  if (network.empty()) network = c.gBladesDir;
+  const std::string report = c.OpenFileDlg("Select Report File", "Report Files (*.rpt)|*.rpt",
+                                           network.empty() ? network : JoinPath(network, ""));
+  if (Trim(report).empty()) return;
+
+  std::string measuredWith;
+  for (const std::string& line : ReadLines(ResolveCase(report)).value_or(std::vector<std::string>{}))
+    if (IsFlavorLine(line)) {
+      measuredWith = FlavorOfLine(line);
+      break;
+    }
+  const std::string flavor = c.OpenFileDlg("Select Flavor File", "Flavor Files (*.flv)|*.flv", measuredWith);
+
+  std::string analysed = report;
+  if (!Trim(flavor).empty() && flavor != measuredWith) {
+    analysed = FlavorCopy(report, flavor);
+    if (analysed.empty()) return;
+  }
+  const std::string parameters = Trim(analysed + " " + c.gPWF);
+  c.WriteLog("mnuReanalyze_Click: Full command: " + program + " " + parameters, 0);
+  c.ShellOpen("Open", program, parameters, "", 1);
+}
+
+std::string Reanalysis::FlavorCopy(const std::string& report, const std::string& flavor) {
+  const std::string copy =
+      report.substr(0, report.size() - Extension(report).size() - (Extension(report).empty() ? 0 : 1)) + "_" +
+      NameWithoutExtension(FileNameFromPath(flavor)) + ".rpt";
+  const auto lines = ReadLines(ResolveCase(report));
+  bool replaced = false;
+  std::string text;
+  for (const std::string& line : lines.value_or(std::vector<std::string>{})) {
+    // Only the FLAVOR line itself: a TEXT line that mentions a flavor stays.
+    const bool flavorLine = !replaced && IsFlavorLine(line);
+    text += (flavorLine ? "FLAVOR " + flavor : line) + "\r\n";
+    replaced = replaced || flavorLine;
+  }
+  const std::string temp = copy + ".tmp";
+  bool written = false;
+  if (lines) {
+    std::ofstream out(OsPath(NativePath(temp)), std::ios::binary | std::ios::trunc);
+    out << text;
+    out.flush();
+    written = static_cast<bool>(out);
+  }
+  std::error_code ec;
+  if (written) fs::rename(OsPath(NativePath(temp)), OsPath(NativePath(copy)), ec);
+  if (!written || ec) {
+    fs::remove(OsPath(NativePath(temp)), ec);
+    c.WriteLog(c.Translate("The report copy") + " " + copy + " " + c.Translate("could not be written") + ".", 0, true);
+    return "";
+  }
+  c.WriteLog("mnuReanalyze_Click: " + copy + " made with FLAVOR " + flavor, 0);
+  return copy;
+}
+
+}  // namespace zarvane
