@@ -28,6 +28,7 @@ std::string AnalysisVerdict(const std::string& logFile, const std::string& repor
   std::string verdict, line;
   // Line by line: the log grows with every analysis the station ever asked for.
   while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     const size_t eq = line.rfind('=');
     if (eq == std::string::npos || Trim(line.substr(0, eq)) != report) continue;
     verdict = Trim(line.substr(eq + 1));  // the last line for the report answers

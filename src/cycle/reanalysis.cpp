@@ -60,7 +60,9 @@ void Reanalysis::mnuReanalyze_Click() {
     analysed = FlavorCopy(report, flavor);
     if (analysed.empty()) return;
   }
-  const std::string parameters = Trim(analysed + " " + c.gPWF);
+  // A chosen report's path may hold blanks: quoted, it stays one argument.
+  const std::string path = analysed.find(' ') != std::string::npos ? "\"" + analysed + "\"" : analysed;
+  const std::string parameters = Trim(path + " " + c.gPWF);
   c.WriteLog("mnuReanalyze_Click: Full command: " + program + " " + parameters, 0);
   c.ShellOpen("Open", program, parameters, "", 1);
 }

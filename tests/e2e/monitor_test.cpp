@@ -1,0 +1,230 @@
+// Measure -> analyse -> collect on the real station, headless, against the
+// simulated host, the simulated analysis program and the combine stand-in,
+// on the virtual clock: what the analysis monitor does with each verdict,
+// in which order it looks, and what it leaves on disk.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "harness.h"
+
+namespace zarvane::e2e {
+namespace {
+
+class Monitor : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ini = GoldenIni("zarv_test_nombr.ini", s.Home());
+    Set("Interface", "CMM1");
+    Set("SingleZone", "OFF");
+    Set("ProbeR", "0.0625");
+    for (const char* mode : {"TXT_Mode", "RTF_Mode"}) Set(mode, "NONE");
+    Set("CMM_Mode", "PRINT");
+    Set("CMB_Mode", "PRINT");
+    Set("CMB_Wait", "0");
+    s.Put("blade_lookup_table.txt", "!Part Number   Program   Flavor\r\n");
+    s.Put("host/simhost.ini", "Version = Quorvex 5.1\r\nCommandTime = 0\r\n");
+    s.Put("quorvx programs/Blade.prg", "UNITS INCH\r\nMEASURE_BLADE\r\nREPORT\r\nEND\r\n");
+    fs::copy_file(COMBINE_EXE, s.Home() / "combine.exe");
+    Part("Demo");
+  }
+  void Set(const std::string& key, const std::string& value) { ini = WithLine(ini, key + " =", key + " = " + value); }
+  // A part made of the demo part's files, its flavor asking for the CMM report.
+  void Part(const std::string& name) {
+    const fs::path demo = fs::path(ZARVANE_DEMO_HOME) / "blades" / "Demo";
+    const std::string dir = "blades/" + name + "/";
+    for (const char* ext : {".nom", ".tol", ".op"}) s.Put(dir + name + ext, ReadFile(demo / (std::string("Demo") + ext)));
+    s.Put(dir + "KT1.flv", ReadFile(demo / "KT1.flv") + "SAVECMM = 1\r\n");
+  }
+  // Measures zones 1..n (parts P1..Pn, or Demo alone), then lets `waitMs` pass.
+  RunResult Measure(int zones, int waitMs, const std::string& after = "") {
+    std::string script;
+    for (int z = 2; z <= zones; ++z) script += "select comboBlade(" + std::to_string(z) + ") P" + std::to_string(z) + "\n";
+    if (zones > 1) script += "select comboBlade(1) P1\n";
+    script += "press cmdGo\n";
+    for (int z = 1; z <= zones; ++z) script += "set cmbSN(" + std::to_string(z) + ") SN" + std::to_string(z) + "\n";
+    script += "press frmInspOpt.cmdMeasure\nwait " + std::to_string(waitMs) + "\n" + after;
+    s.Put("zarv.ini", ini);
+    return s.Run(script, {"--clock-start", "2024-03-05 14:07:09"});
+  }
+  // The reports in the order the station made them (from its log).
+  std::vector<std::string> Made() const {
+    std::vector<std::string> made;
+    std::stringstream log(s.File("debug.txt"));
+    for (std::string line; std::getline(log, line);)
+      if (const size_t at = line.find("CreateReport report name: "); at != std::string::npos)
+        made.push_back(line.substr(at + 26, line.size() - at - 27));
+    return made;
+  }
+  static std::string Out(const std::string& report, const std::string& ext) {
+    return report.substr(0, report.size() - 4) + ext;
+  }
+  // The monitor's log lines from the first one holding `from` up to the next holding `to`.
+  std::vector<std::string> LogSpan(const std::string& from, const std::string& to) const {
+    std::vector<std::string> span;
+    std::stringstream log(s.File("debug.txt"));
+    bool in = false;
+    for (std::string line; std::getline(log, line);) {
+      if (!in && line.find(from) != std::string::npos) in = true;
+      if (!in) continue;
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      line = line.substr(line.find(": ", 9) + 2);  // without the time and level
+      for (const char* step : {"BanTimer: gToAnalyze", "BAnTimer_Timer: Looking", "BAnTimer_Timer: Blade",
+                               "BAnTimer: Blade", "BAnTimer: End"})
+        if (line.rfind(step, 0) == 0) span.push_back(line);
+      if (line.find(to) != std::string::npos && span.size() > 1) break;
+    }
+    return span;
+  }
+  // The clock time (seconds of the day) of the first log line holding `text`.
+  int TimeOf(const std::string& text) const {
+    std::stringstream log(s.File("debug.txt"));
+    for (std::string line; std::getline(log, line);)
+      if (line.find(text) != std::string::npos)
+        return std::stoi(line.substr(0, 2)) * 3600 + std::stoi(line.substr(3, 2)) * 60 + std::stoi(line.substr(6, 2));
+    return -1;
+  }
+  std::string Log() const { return s.File("debug.txt"); }
+
+  Station s;
+  std::string ini;
+};
+
+TEST_F(Monitor, TheDemoPartComesBackAnalysedCombinedPrintedAndCopiedHome) {
+  const fs::path ext = s.Root() / "ext.sh", mcl = s.Root() / "mcl.sh";
+  WriteFile(ext, "#!/bin/sh\necho \"finished $#\" > '" + (s.Root() / "ext.out").string() + "'\n");
+  WriteFile(mcl, "#!/bin/sh\necho \"$@\" > '" + (s.Root() / "mcl.out").string() + "'\n");
+  for (const fs::path& p : {ext, mcl}) fs::permissions(p, fs::perms::owner_all);
+  ini += "ExtBladeFinish = " + ext.string() + "\r\nExternalMCL = " + mcl.string() + "\r\n";
+  Set("CleanXYZ", "1");
+  const RunResult r = Measure(1, 3000);
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  ASSERT_EQ(Made().size(), 1u);
+  const std::string rpt = Made()[0];
+
+  // The analysis program answered; the monitor found it and collected it.
+  EXPECT_NE(s.File("../Blade/Blade.log").find(rpt + " = 1\r\n"), std::string::npos);
+  EXPECT_EQ(CountOf(Log(), "BAnTimer: Blade has been processed: " + rpt), 1);
+  EXPECT_EQ(s.File("Blade.csv"), ReadFile(Out(rpt, ".csv")));
+  // The CMM report printed, then combined with the rich-text report and the
+  // combined one printed after the window wait and CMB_Wait's 2 s.
+  EXPECT_NE(Log().find("BAnTimer_Timer: Shelling Combine with command: " + Out(rpt, ".cmm") + "," + Out(rpt, ".rtf")),
+            std::string::npos);
+  EXPECT_NE(Log().find("BAnTimer_Timer: CMB_Wait: 0"), std::string::npos);
+  EXPECT_EQ(TimeOf("PrintShow: Start: File is: " + Out(rpt, ".cmb")) - TimeOf("Shelling Combine"), 3);
+  const std::vector<std::string> prints = r.Lines("PRINT:");
+  ASSERT_EQ(prints.size(), 2u) << r.transcript;
+  EXPECT_EQ(prints[0].rfind("PRINT: " + fs::path(Out(rpt, ".cmm")).filename().string() + " -> ", 0), 0u);
+  EXPECT_EQ(prints[1].rfind("PRINT: " + fs::path(Out(rpt, ".cmb")).filename().string() + " -> ", 0), 0u);
+  const std::string cmm = ReadFile(Out(rpt, ".cmm")), cmb = ReadFile(Out(rpt, ".cmb"));
+  ASSERT_FALSE(cmm.empty());
+  EXPECT_EQ(cmb.rfind(cmm, 0), 0u);  // the combined report begins with the CMM report
+  // The external programs: ExtBladeFinish without parameters, ExternalMCL with the MCL file.
+  EXPECT_EQ(ReadFile(s.Root() / "ext.out"), "finished 0\n");
+  EXPECT_EQ(ReadFile(s.Root() / "mcl.out"), Out(rpt, ".mcl") + "\n");
+  // Clean-up: only what was asked for.
+  EXPECT_FALSE(fs::exists(Out(rpt, ".xyz")));
+  for (const char* kept : {".rpt", ".csv", ".txt", ".rtf", ".mcl", ".cmm", ".cmb"})
+    EXPECT_TRUE(fs::exists(Out(rpt, kept))) << kept;
+  // The status line showed the waiting report, then nothing waiting.
+  EXPECT_TRUE(r.Has("STATUSDETAIL: Waiting for analysis: 1 report, oldest 0 min\n")) << r.transcript;
+  EXPECT_EQ(r.Lines("STATUSDETAIL:").back(), "STATUSDETAIL: ");
+}
+
+TEST_F(Monitor, FourZonesTheTickLooksNewestFirstAndEndsAtAPendingReport) {
+  for (const char* part : {"P1", "P2", "P3", "P4"}) Part(part);
+  SetBladeSettings(s.BladeProgram(), "NoAnswerParts = P3\r\n");
+  ini += "KillCMM = 0\r\nKillXYZ = 1\r\n";
+  Set("CleanCMM", "1");
+  const RunResult r = Measure(4, 9000, "answer yes\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  const std::vector<std::string> made = Made();
+  ASSERT_EQ(made.size(), 4u);
+  EXPECT_EQ(LogSpan("BanTimer: gToAnalyze Count:4", "BAnTimer: End:"),
+            (std::vector<std::string>{
+                "BanTimer: gToAnalyze Count:4", "BanTimer: gToAnalyze Count:4",
+                "BAnTimer_Timer: Looking for blade:" + made[3], "BAnTimer_Timer: Blade found:" + made[3],
+                "BAnTimer: Blade has been processed: " + made[3], "BanTimer: gToAnalyze Count:3",
+                "BAnTimer_Timer: Looking for blade:" + made[2], "BAnTimer_Timer: Blade not found yet:" + made[2],
+                "BAnTimer: End:"}))
+      << Log();
+  // Every tick ends at the pending report: the two older ones wait behind it.
+  for (int i : {0, 1}) EXPECT_EQ(CountOf(Log(), "Looking for blade:" + made[i]), 0) << made[i];
+  EXPECT_GE(CountOf(Log(), "BAnTimer_Timer: Blade not found yet:" + made[2]), 2);
+  EXPECT_EQ(CountOf(Log(), "Blade has been processed: " + made[3]), 1);
+  // KillCMM 0 with CleanCMM 1 deletes, as does KillXYZ 1; the waiting reports keep everything.
+  EXPECT_FALSE(fs::exists(Out(made[3], ".cmm")));
+  EXPECT_FALSE(fs::exists(Out(made[3], ".xyz")));
+  EXPECT_TRUE(fs::exists(Out(made[3], ".csv")));
+  for (int i : {0, 1, 2}) EXPECT_TRUE(fs::exists(Out(made[i], ".cmm")));
+  EXPECT_TRUE(r.Has("STATUSDETAIL: Waiting for analysis: 3 reports, oldest 0 min\n")) << r.transcript;
+  // Exit asks with the three reports still waiting, and names each.
+  EXPECT_TRUE(r.Has("QUESTION: Exit?"));
+  for (int i : {0, 1, 2}) EXPECT_NE(Log().find("Blade that did not analyze was: " + made[i]), std::string::npos);
+}
+
+TEST_F(Monitor, AnOlderAnalysisProgramAnswersThroughItsSettingsFile) {
+  for (const char* part : {"P1", "P2", "P3"}) Part(part);
+  MakeBladeProgram(s.BladeProgram(), 1000);  // older than 2.0: "PWF", AnalysisFile
+  SetBladeSettings(s.BladeProgram(), "NoAnswerParts = P2 P3\r\n");
+  const RunResult r = Measure(3, 3000, "answer yes\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  const std::vector<std::string> made = Made();
+  ASSERT_EQ(made.size(), 3u);
+  EXPECT_NE(Log().find("CreateReport: Full command: " + s.BladeProgram().string() + " " + made[0] + " PWF"),
+            std::string::npos);
+  // The oldest is the one the settings file names: it alone is processed,
+  // the newer ones are passed over without a "not found".
+  EXPECT_EQ(LogSpan("BanTimer: gToAnalyze Count:3", "BAnTimer: End:").back(), "BAnTimer: End:");
+  EXPECT_EQ(CountOf(Log(), "Blade has been processed: " + made[0]), 1);
+  for (int i : {1, 2}) EXPECT_EQ(CountOf(Log(), "Blade has been processed: " + made[i]), 0);
+  EXPECT_EQ(CountOf(Log(), "Blade not found yet"), 0);
+  EXPECT_GE(CountOf(Log(), "Looking for blade:" + made[2]), 1);
+}
+
+TEST_F(Monitor, FailedAndUnknownVerdictsAreToldAndDropped) {
+  for (const char* part : {"P1", "P2"}) Part(part);
+  SetBladeSettings(s.BladeProgram(), "FailParts = P1\r\nVerdict = true\r\n");
+  const RunResult r = Measure(2, 9000);
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  const std::vector<std::string> made = Made();
+  ASSERT_EQ(made.size(), 2u);
+  // Newest first; each verdict ends its tick; no Exit question afterwards.
+  const std::vector<std::string> messages = r.Lines("MESSAGE: An");
+  ASSERT_EQ(messages.size(), 2u) << r.transcript;
+  EXPECT_EQ(messages[0], "MESSAGE: An unknown error occurred during Blade Analysis, Please Contact System "
+                         "Adminstrator.  Blade " + made[1] + " Unknown parameter: true");
+  EXPECT_EQ(messages[1], "MESSAGE: An error occurred during Blade Analysis, Contact System Adminstrator.  Blade " +
+                             made[0]);
+  EXPECT_FALSE(s.Exists("Blade.csv"));  // nothing collected
+  EXPECT_TRUE(fs::exists(Out(made[0], ".cmm")));
+  EXPECT_FALSE(r.Has("QUESTION: Exit?"));
+}
+
+TEST_F(Monitor, AReportIsAnalysedAgainWithItsOwnOrAnotherFlavorAndNotQueued) {
+  const std::string dir = (s.Home() / "blades" / "Demo").string();
+  const std::string report = dir + "/Old run.rpt", other = dir + "/KT2.flv";
+  const std::string text = "FLAVOR " + dir + "/KT1.flv\r\nPART Demo\r\nTEXT NOTE=FLAVOR trial\r\nNUM_SECT  0 \r\n";
+  s.Put("blades/Demo/Old run.rpt", text);
+  s.Put("blades/Demo/KT2.flv", "CALCS = 1\r\nCHORD\r\n");
+  s.Put("zarv.ini", ini);
+  const RunResult r = s.Run("answer text " + report + "\nanswer text " + other + "\npress mnuReanalyze\n" +
+                            "answer text " + report + "\nanswer text\npress mnuReanalyze\nwait 3000\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  // The copy differs from the report in its FLAVOR line alone.
+  const std::string copy = dir + "/Old run_KT2.rpt";
+  EXPECT_EQ(ReadFile(copy), "FLAVOR " + other + "\r\nPART Demo\r\nTEXT NOTE=FLAVOR trial\r\nNUM_SECT  0 \r\n");
+  EXPECT_EQ(ReadFile(report), text);
+  const std::string program = s.BladeProgram().string();
+  // A path with blanks is passed quoted, as one argument.
+  EXPECT_NE(Log().find("mnuReanalyze_Click: Full command: " + program + " \"" + copy + "\"\r\n"), std::string::npos);
+  EXPECT_NE(Log().find("mnuReanalyze_Click: Full command: " + program + " \"" + report + "\"\r\n"), std::string::npos);
+  // Both went to the analysis program, neither to the monitor.
+  const std::string analysisLog = s.File("../Blade/Blade.log");
+  EXPECT_NE(analysisLog.find(copy + " = "), std::string::npos) << analysisLog;
+  EXPECT_NE(analysisLog.find(report + " = "), std::string::npos) << analysisLog;
+  EXPECT_EQ(CountOf(Log(), "Looking for blade:"), 0);
+}
+
+}  // namespace
+}  // namespace zarvane::e2e
