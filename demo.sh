@@ -11,5 +11,5 @@ export ZARVANE_SYSTEM_DIR="$home/system"
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec build/zarvane --home "$home" "$@"
 else
-  exec build/zarvane --home "$home" --script demo/demo.script --virtual-clock "$@"
+  exec build/zarvane --home "$home" --script demo/demo.script --virtual-clock --clock-start "2026-01-05 09:00:00" "$@"
 fi

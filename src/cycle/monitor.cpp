@@ -158,7 +158,11 @@ void AnalysisMonitor::Process(const QueuedReport& entry) {
     c.ShellOpen("Open", mcl, Output(report, ".mcl"), "", 1);
   }
   CleanUp(entry);
-  station_.frmMain.SetStatusText(c.Translate("Analysis collected:") + " " + FileNameFromPath(report));
+  std::string kept;
+  for (const char* ext : {".rpt", ".cmm", ".cmb", ".txt", ".rtf", ".csv", ".xyz", ".mcl"})
+    if (c.FileExists(Output(report, ext), true)) kept += std::string(kept.empty() ? "" : " ") + ext;
+  station_.frmMain.SetStatusText(c.Translate("Analysis collected:") + " " + FileNameFromPath(report) +
+                                 (kept.empty() ? "" : " (" + kept + ")"));
 }
 
 void AnalysisMonitor::CopyCsvHome(const std::string& csv) {

@@ -43,7 +43,7 @@ void Reanalysis::mnuReanalyze_Click() {
   }
   std::string network = Trim(c.PeekIniVal("directories", "networkblades").value_or(""));
   if (network.empty()) network = c.gBladesDir;
-  const std::string report = c.OpenFileDlg("Select Report File", "Report Files (*.rpt)|*.rpt",
+  const std::string report = c.OpenFileDlg(c.Translate("Select Report File"), "Report Files (*.rpt)|*.rpt",
                                            network.empty() ? network : JoinPath(network, ""));
   if (Trim(report).empty()) return;
 
@@ -53,7 +53,7 @@ void Reanalysis::mnuReanalyze_Click() {
       measuredWith = FlavorOfLine(line);
       break;
     }
-  const std::string flavor = c.OpenFileDlg("Select Flavor File", "Flavor Files (*.flv)|*.flv", measuredWith);
+  const std::string flavor = c.OpenFileDlg(c.Translate("Select Flavor File"), "Flavor Files (*.flv)|*.flv", measuredWith);
 
   std::string analysed = report;
   if (!Trim(flavor).empty() && flavor != measuredWith) {

@@ -29,19 +29,29 @@ TEST(Demo, TheHeadlessDemoRunsAndItsTranscriptTellsEveryStep) {
     if (line.rfind("expect ", 0) == 0) ++checks;
   }
 
-  const RunResult r = s.Run(script);
+  const RunResult r = s.Run(script, {"--clock-start", "2026-01-05 09:00:00"});
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   EXPECT_EQ(r.Lines("STEP "), steps) << r.transcript;
-  // One result line for each host program the demo runs.
+  // One result line for each host program the demo runs, and the analysis
+  // collected with every file the analysis program writes.
+  std::string report;
+  for (const auto& e : fs::directory_iterator(s.Home() / "blades" / "Demo"))
+    if (e.path().extension() == ".rpt") report = e.path().filename().string();
+  EXPECT_EQ(report.substr(report.size() - 18), "_260105_090006.rpt");
   EXPECT_EQ(r.Lines("STATUSBAR:"),
             (std::vector<std::string>{"STATUSBAR: Ready", "STATUSBAR: Zone 2: Running FIX1.prg...",
                                       "STATUSBAR: Zone 2: FIX1.prg finished.", "STATUSBAR: Zone 1: Running Blade.prg...",
-                                      "STATUSBAR: Zone 1: Blade.prg finished.", "STATUSBAR: Running Align.prg...",
+                                      "STATUSBAR: Zone 1: Blade.prg finished.",
+                                      "STATUSBAR: Collecting the analysis of " + report + "...",
+                                      "STATUSBAR: Analysis collected: " + report + " (.rpt .cmm .cmb .txt .rtf .csv .xyz .mcl)",
+                                      "STATUSBAR: Running Align.prg...",
                                       "STATUSBAR: Align.prg finished."}));
   // The demo part was measured, its report handed to the analysis program.
   int reports = 0;
   for (const auto& e : fs::directory_iterator(s.Home() / "blades" / "Demo")) reports += e.path().extension() == ".rpt";
   EXPECT_EQ(reports, 1);
+  EXPECT_NE(s.File("Blade/Blade.log").find((s.Home() / "blades" / "Demo" / report).string() + " = 1\r\n"),
+            std::string::npos);
   const std::string done =
       "DONE: " + std::to_string(steps.size()) + " steps, " + std::to_string(checks) + " checks passed.\n";
   ASSERT_GE(r.transcript.size(), done.size());
