@@ -201,6 +201,18 @@ TEST_F(Monitor, FailedAndUnknownVerdictsAreToldAndDropped) {
   EXPECT_FALSE(r.Has("QUESTION: Exit?"));
 }
 
+TEST_F(Monitor, TheAfterAnalysisProgramIsTheLastOneFoundAndRunsForZoneOne) {
+  s.Put("blades/Demo/Demo.op", "Operation Final\r\nBLADE Blade.prg KT1.flv A-A B-B C-C\r\nQVXAfterBladeAnalysis.prg\r\n");
+  for (const char* dir : {"quorvx programs/", "blades/Demo/"}) s.Put(std::string(dir) + "QVXAfterBladeAnalysis.prg", "END\r\n");
+  const RunResult r = Measure(1, 3000);
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  ASSERT_EQ(Made().size(), 1u);
+  const std::string log = Log(), processed = "BAnTimer: Blade has been processed: " + Made()[0];
+  const std::string run = "RunQVXProg Start: Running: " + (s.Home() / "blades/Demo/QVXAfterBladeAnalysis.prg").string();
+  ASSERT_NE(log.find(processed), std::string::npos) << log;
+  EXPECT_NE(log.find(run, log.find(processed)), std::string::npos) << log;
+}
+
 TEST_F(Monitor, AReportIsAnalysedAgainWithItsOwnOrAnotherFlavorAndNotQueued) {
   const std::string dir = (s.Home() / "blades" / "Demo").string();
   const std::string report = dir + "/Old run.rpt", other = dir + "/KT2.flv";
