@@ -23,8 +23,12 @@ std::string AnalysisLogPath(const std::string& program) {
   return p + ".log";
 }
 
-std::string AnalysisVerdict(const std::string& logFile, const std::string& report) {
-  std::ifstream in(OsPath(NativePath(ResolveCase(logFile))), std::ios::binary);
+std::string AnalysisVerdict(const std::string& logFile, const std::string& report, std::uintmax_t from) {
+  const auto path = OsPath(NativePath(ResolveCase(logFile)));
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  std::ifstream in(path, std::ios::binary);
+  if (!ec && from > 0 && from <= size) in.seekg(static_cast<std::streamoff>(from));
   std::string verdict, line;
   // Line by line: the log grows with every analysis the station ever asked for.
   while (std::getline(in, line)) {
@@ -43,10 +47,12 @@ void AnalysisMonitor::Wait(int ms) {
   if (c.platform.clock) c.platform.clock->Wait(ms);
 }
 
+bool AnalysisMonitor::Leaving() { return station_.ExitRequested() || station_.Exited(); }
+
 void AnalysisMonitor::WaitWhileWindow(const std::string& title, int firstWaitMs) {
   if (!c.FindWindowByTitle(title)) return;
   Wait(firstWaitMs);
-  while (c.FindWindowByTitle(title)) Wait(100);
+  while (c.FindWindowByTitle(title) && !Leaving()) Wait(100);
 }
 
 bool AnalysisMonitor::Setting(const std::string& key, int value) {
@@ -63,18 +69,28 @@ bool AnalysisMonitor::NetworkLost() {
 void AnalysisMonitor::BAnTimer_Timer() {
   // Timers fire inside the waits of longer steps. A tick waits for its turn:
   // it never runs inside another tick, a measurement run or a host program.
-  if (ticking_ || station_.hostBusy > 0 || (runInProgress && runInProgress()) || station_.Exited()) return;
-  ticking_ = true;
+  if (ticking_ || station_.hostBusy > 0 || (runInProgress && runInProgress()) || Leaving()) {
+    ShowQueue();  // the age of the oldest report goes on
+    return;
+  }
+  struct Ticking {
+    bool& flag;
+    explicit Ticking(bool& f) : flag(f) { flag = true; }
+    ~Ticking() { flag = false; }
+  } ticking(ticking_);
   networkToldThisTick_ = false;
   c.WriteLog("BAnTimer: Start:", 0);
   c.WriteLog("BanTimer: gToAnalyze Count:" + std::to_string(station_.gToAnalyze.size()), 5);
   if (station_.gToAnalyze.empty()) {
     c.WriteLog("BAnTimer: End: No blades to analyze", 0);
-  } else {
+    ShowQueue();
+    return;
+  }
+  {
     // Newest first. The queue may change during the waits of processing
     // (a new report queued), so each position is looked up afresh and an
     // entry is removed by its identity.
-    for (size_t i = station_.gToAnalyze.size(); i >= 1 && !station_.Exited(); --i) {
+    for (size_t i = station_.gToAnalyze.size(); i >= 1 && !Leaving(); --i) {
       if (NetworkLost()) {
         c.WriteLog("BAnTimer_Timer: Error: Network failed since Checkdirectories.", 0);
         // Once a tick: the message would otherwise come once per waiting report.
@@ -112,7 +128,7 @@ bool AnalysisMonitor::LookAt(const QueuedReport& entry) {
     if (!c.FileExists(settings, true) || !IEquals(c.GetKeyVal(settings, "AnalysisFile"), report)) return true;
   } else {
     const std::string program = c.PeekIniVal("directories", "bladeexe").value_or("");
-    const std::string verdict = AnalysisVerdict(AnalysisLogPath(program), report);
+    const std::string verdict = AnalysisVerdict(AnalysisLogPath(program), report, entry.logOffset);
     if (verdict.empty()) {
       c.WriteLog("BAnTimer_Timer: Blade not found yet:" + report, 5);
       return false;
@@ -133,6 +149,12 @@ bool AnalysisMonitor::LookAt(const QueuedReport& entry) {
       return false;
     }
     c.WriteLog("BAnTimer_Timer: Blade found:" + report, 5);
+  }
+  if (!c.FileExists(report, true) && NetworkLost()) {
+    // Finished, but its files are on a share that is gone: it waits for the
+    // network rather than being collected without them.
+    c.WriteLog("BAnTimer_Timer: " + report + " is out of reach while the network is down; it stays queued.", 0);
+    return false;
   }
   Process(entry);
   station_.DropFromAnalysis(entry.id);
@@ -200,7 +222,7 @@ void AnalysisMonitor::Combine(const QueuedReport& entry, const std::string& cmm)
   Wait(1000);
   if (c.FindWindowByTitle("Combine")) {
     station_.frmMain.SetStatusText(c.Translate("Waiting for the Combine window to close..."));
-    while (c.FindWindowByTitle("Combine")) Wait(100);
+    while (c.FindWindowByTitle("Combine") && !Leaving()) Wait(100);
   }
   const std::string value = Trim(c.GetKeyVal(c.gIniFile, "CMB_Wait"));
   c.WriteLog("BAnTimer_Timer: CMB_Wait: " + value, 0);

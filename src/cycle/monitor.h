@@ -20,8 +20,9 @@ std::string AnalysisLogPath(const std::string& program);
 
 // The verdict the analysis log holds for `report`: the value of the last line
 // whose key (the text before its last "=", blanks trimmed) is exactly the
-// report path; empty when there is none or the log cannot be read.
-std::string AnalysisVerdict(const std::string& logFile, const std::string& report);
+// report path; empty when there is none or the log cannot be read. Only the
+// lines from byte `from` on count (the whole log when it is shorter now).
+std::string AnalysisVerdict(const std::string& logFile, const std::string& report, std::uintmax_t from = 0);
 
 class AnalysisMonitor {
  public:
@@ -55,6 +56,8 @@ class AnalysisMonitor {
   // True while the network blades directory is a network drive that is gone.
   bool NetworkLost();
   void Wait(int ms);
+  // Whether the operator confirmed an Exit meanwhile: the tick stops waiting.
+  bool Leaving();
   void WaitWhileWindow(const std::string& title, int firstWaitMs);
   bool Setting(const std::string& key, int value);
 

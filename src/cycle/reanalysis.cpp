@@ -9,30 +9,22 @@
 namespace zarvane {
 namespace fs = std::filesystem;
 
-namespace {
-
-// The FLAVOR line's file: everything after the keyword, so that a path with
-// blanks stays whole.
-std::string FlavorOfLine(const std::string& line) {
-  const std::string t = Trim(line);
-  if (t.size() < 6 || !IEquals(t.substr(0, 6), "FLAVOR") || (t.size() > 6 && t[6] != ' ' && t[6] != '\t'))
-    return "";
-  return Trim(t.substr(6));
-}
-
-bool IsFlavorLine(const std::string& line) {
-  const std::string t = Trim(line);
-  return t.size() >= 6 && IEquals(t.substr(0, 6), "FLAVOR") && (t.size() == 6 || t[6] == ' ' || t[6] == '\t');
-}
-
-}  // namespace
 
 Reanalysis::Reanalysis(Core& core, Station& station) : c(core), station_(station) {}
 
 void Reanalysis::mnuBladeStart_Click() {
   const std::string program = c.PeekIniVal("directories", "bladeexe").value_or("");
   c.WriteLog("mnuBladeStart: Starting " + program, 0);
-  c.ShellOpen("Open", Trim(program), "", "", 1);
+  if (c.ShellOpen("Open", Trim(program), "", "", 1) != ShellResult::Ok) ToldNotStarted(program);
+}
+
+void Reanalysis::ToldNotStarted(const std::string& program) {
+  c.WriteLog(c.Translate("The analysis program could not be started:") + " " + program, 0, true);
+}
+
+bool Reanalysis::IsFlavorLine(const std::string& line) const {
+  const Texts words = c.SplitWords(line);
+  return !words.empty() && IEquals(words[0], "FLAVOR");
 }
 
 void Reanalysis::mnuReanalyze_Click() {
@@ -46,13 +38,14 @@ void Reanalysis::mnuReanalyze_Click() {
   const std::string report = c.OpenFileDlg(c.Translate("Select Report File"), "Report Files (*.rpt)|*.rpt",
                                            network.empty() ? network : JoinPath(network, ""));
   if (Trim(report).empty()) return;
-
+  if (!ReadLines(ResolveCase(report))) {
+    c.WriteLog(c.Translate("The report file") + " " + report + " " + c.Translate("could not be read") + ".", 0, true);
+    return;
+  }
+  // The FLAVOR line's words: its second is the flavor the report names.
   std::string measuredWith;
-  for (const std::string& line : ReadLines(ResolveCase(report)).value_or(std::vector<std::string>{}))
-    if (IsFlavorLine(line)) {
-      measuredWith = FlavorOfLine(line);
-      break;
-    }
+  if (const OptTexts words = c.getaLine(report, "FLAVOR", false); words && words->size() >= 2)
+    measuredWith = (*words)[1];
   const std::string flavor = c.OpenFileDlg(c.Translate("Select Flavor File"), "Flavor Files (*.flv)|*.flv", measuredWith);
 
   std::string analysed = report;
@@ -64,13 +57,14 @@ void Reanalysis::mnuReanalyze_Click() {
   const std::string path = analysed.find(' ') != std::string::npos ? "\"" + analysed + "\"" : analysed;
   const std::string parameters = Trim(path + " " + c.gPWF);
   c.WriteLog("mnuReanalyze_Click: Full command: " + program + " " + parameters, 0);
-  c.ShellOpen("Open", program, parameters, "", 1);
+  if (c.ShellOpen("Open", program, parameters, "", 1) != ShellResult::Ok) ToldNotStarted(program);
 }
 
 std::string Reanalysis::FlavorCopy(const std::string& report, const std::string& flavor) {
-  const std::string copy =
-      report.substr(0, report.size() - Extension(report).size() - (Extension(report).empty() ? 0 : 1)) + "_" +
-      NameWithoutExtension(FileNameFromPath(flavor)) + ".rpt";
+  const std::string name = FileNameFromPath(report);
+  const size_t dot = name.rfind('.');
+  const std::string stem = report.substr(0, report.size() - (dot == std::string::npos ? 0 : name.size() - dot));
+  const std::string copy = stem + "_" + NameWithoutExtension(FileNameFromPath(flavor)) + ".rpt";
   const auto lines = ReadLines(ResolveCase(report));
   bool replaced = false;
   std::string text;
@@ -79,6 +73,12 @@ std::string Reanalysis::FlavorCopy(const std::string& report, const std::string&
     const bool flavorLine = !replaced && IsFlavorLine(line);
     text += (flavorLine ? "FLAVOR " + flavor : line) + "\r\n";
     replaced = replaced || flavorLine;
+  }
+  if (!replaced) {
+    // A copy that still named the old flavor would analyse with it.
+    c.WriteLog(c.Translate("The report file") + " " + report + " " + c.Translate("names no flavor file") + ".", 0,
+               true);
+    return "";
   }
   const std::string temp = copy + ".tmp";
   bool written = false;

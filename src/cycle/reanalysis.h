@@ -24,6 +24,9 @@ class Reanalysis {
   std::string FlavorCopy(const std::string& report, const std::string& flavor);
 
  private:
+  void ToldNotStarted(const std::string& program);
+  bool IsFlavorLine(const std::string& line) const;
+
   Core& c;
   Station& station_;
 };

@@ -1,5 +1,7 @@
 #include "cycle/report.h"
 
+#include "cycle/monitor.h"
+
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -232,9 +234,13 @@ bool ReportWriter::CreateReport() {
         while (ReportWindowVisible && ReportWindowVisible() && c.platform.clock) c.platform.clock->Wait(100);
         const std::string program = c.PeekIniVal("directories", "bladeexe").value_or("");
         const std::string parameters = Trim(name + " " + c.gPWF);
+        // Where this analysis's verdict will start in the analysis log.
+        std::error_code sizeEc;
+        const std::uintmax_t logSize =
+            fs::file_size(OsPath(NativePath(ResolveCase(AnalysisLogPath(program)))), sizeEc);
         c.WriteLog("CreateReport: Full command: " + program + " " + parameters, 0);
         c.ShellOpen("Open", program, parameters, "", 1);
-        station_.QueueForAnalysis(name, zone, z.flavorFile);
+        station_.QueueForAnalysis(name, zone, z.flavorFile, sizeEc ? 0 : logSize);
         Control& timer = options_.Window()("BAnTimer");
         timer.SetEnabled(true);
         c.WriteLog(std::string("CreateReport: BAnTimer turned on and Status is: ") + (timer.Enabled() ? "True" : "False"),

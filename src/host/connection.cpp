@@ -428,6 +428,12 @@ void HostConnection::RequireHost() const {
 bool HostConnection::RunQVXProg(const std::string& program, bool showProgress, Form& mainWindow, Form& statusForm,
                                 const std::string& partName) {
   c.WriteLog("RunQVXProg Start: Running: " + program, 0);
+  if (station.hostBusy > 0) {
+    // Another part program runs (its wait lets the operator click): the host
+    // takes one program at a time.
+    c.Tell("The CMM host is running another part program; please wait until it has finished");
+    return false;
+  }
   // The analysis monitor's tick waits while the host is busy with the program.
   struct HostBusy {
     int& count;

@@ -357,8 +357,10 @@ void Station::ExitIfPending() {
   FinishExit();
 }
 
-const QueuedReport& Station::QueueForAnalysis(const std::string& report, int zone, const std::string& flavorFile) {
+std::uint64_t Station::QueueForAnalysis(const std::string& report, int zone, const std::string& flavorFile,
+                                       std::uintmax_t logOffset) {
   QueuedReport entry;
+  entry.logOffset = logOffset;
   entry.report = report;
   entry.zone = zone;
   entry.flavorFile = flavorFile;
@@ -366,7 +368,7 @@ const QueuedReport& Station::QueueForAnalysis(const std::string& report, int zon
   entry.id = nextQueueId_++;
   gToAnalyze.push_back(std::move(entry));
   if (onQueueChanged) onQueueChanged();
-  return gToAnalyze.back();
+  return gToAnalyze.back().id;
 }
 
 bool Station::DropFromAnalysis(std::uint64_t id) {

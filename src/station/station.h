@@ -77,6 +77,10 @@ struct QueuedReport {
   std::string flavorFile;  // the flavor file the zone was measured with
   std::chrono::system_clock::time_point queued;
   std::uint64_t id = 0;    // tells entries apart when they move in the queue
+  // The analysis log's size before the analysis program was started: a
+  // verdict for this report is looked for after it (an older analysis of a
+  // report by the same name must not answer for this one).
+  std::uintmax_t logOffset = 0;
 };
 
 // The empty settings dialog of the Settings menu (shown in TEST mode).
@@ -133,10 +137,13 @@ class Station {
   // confirms meanwhile takes effect when it has finished (ExitIfPending).
   std::function<bool()> analysing;
   void ExitIfPending();
+  // An Exit the operator confirmed that waits for the monitor.
+  bool ExitRequested() const { return exitAfterAnalysis_; }
 
   // The analysis queue. Entries are removed by identity; every change is
   // reported to `onQueueChanged` (the status line).
-  const QueuedReport& QueueForAnalysis(const std::string& report, int zone, const std::string& flavorFile);
+  std::uint64_t QueueForAnalysis(const std::string& report, int zone, const std::string& flavorFile,
+                                 std::uintmax_t logOffset = 0);
   bool DropFromAnalysis(std::uint64_t id);
   bool IsQueued(const std::string& report) const;
   std::function<void()> onQueueChanged;

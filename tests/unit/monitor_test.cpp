@@ -30,6 +30,13 @@ TEST(AnalysisLog, TheLastLineWhoseWholeKeyIsTheReportAnswers) {
   EXPECT_EQ(AnalysisVerdict(log, "/b/P1/x=y.rpt"), "5");
   EXPECT_EQ(AnalysisVerdict(log, "/b/P1/A.rpt"), "");  // exact path
   EXPECT_EQ(AnalysisVerdict(log + ".missing", "/b/P1/a.rpt"), "");
+  // A report measured again under the same name: only what the log gained
+  // since its analysis was started answers.
+  const auto before = std::filesystem::file_size(log);
+  EXPECT_EQ(AnalysisVerdict(log, "/b/P1/a.rpt", before), "");
+  { std::ofstream(log, std::ios::binary | std::ios::app) << "/b/P1/a.rpt = 0\r\n"; }
+  EXPECT_EQ(AnalysisVerdict(log, "/b/P1/a.rpt", before), "0");
+  EXPECT_EQ(AnalysisVerdict(log, "/b/P1/a.rpt", before * 10), "0");  // a log started afresh: all of it
   std::filesystem::remove(log);
 }
 
