@@ -131,6 +131,31 @@ TEST_F(Monitor, TheDemoPartComesBackAnalysedCombinedPrintedAndCopiedHome) {
   EXPECT_EQ(r.Lines("STATUSDETAIL:").back(), "STATUSDETAIL: ");
 }
 
+TEST_F(Monitor, ACombineWaitPastTheLongestCountWaitsThatLongAndSaysSo) {
+  Set("CMB_Wait", "40");
+  const RunResult r = Measure(1, 3000);
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  ASSERT_EQ(Made().size(), 1u);
+  EXPECT_NE(Log().find("BAnTimer_Timer: CMB_Wait 40 s is more than the longest wait; waiting 32767 ms."),
+            std::string::npos);
+  // One second for the window, then 32.767 s.
+  const int waited = TimeOf("PrintShow: Start: File is: " + Out(Made()[0], ".cmb")) - TimeOf("Shelling Combine");
+  EXPECT_TRUE(waited == 33 || waited == 34) << waited;
+}
+
+TEST_F(Monitor, AFlavorWithoutSavecmmShowsAndCombinesNothingButStillCleansUp) {
+  s.Put("blades/Demo/KT1.flv", "CALCS = 2\r\nCHORD\r\nTWIST\r\n");
+  Set("CleanTXT", "1");
+  const RunResult r = Measure(1, 3000);
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  ASSERT_EQ(Made().size(), 1u);
+  EXPECT_EQ(CountOf(Log(), "BAnTimer: Blade has been processed: " + Made()[0]), 1);
+  EXPECT_TRUE(r.Lines("PRINT:").empty()) << r.transcript;
+  EXPECT_FALSE(fs::exists(Out(Made()[0], ".cmb")));
+  EXPECT_FALSE(fs::exists(Out(Made()[0], ".txt")));
+  EXPECT_TRUE(s.Exists("Blade.csv"));
+}
+
 TEST_F(Monitor, FourZonesTheTickLooksNewestFirstAndEndsAtAPendingReport) {
   for (const char* part : {"P1", "P2", "P3", "P4"}) Part(part);
   SetBladeSettings(s.BladeProgram(), "NoAnswerParts = P3\r\n");
