@@ -156,6 +156,21 @@ TEST_F(Monitor, AFlavorWithoutSavecmmShowsAndCombinesNothingButStillCleansUp) {
   EXPECT_TRUE(s.Exists("Blade.csv"));
 }
 
+TEST_F(Monitor, AnExitConfirmedWhileResultsAreCollectedWaitsForTheCollection) {
+  Set("CMB_Mode", "SHOW");
+  const RunResult r = Measure(1, 3000, "answer yes\npress mnuExit\npress frmShow.cmdClose\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  ASSERT_EQ(Made().size(), 1u);
+  const std::string log = Log();
+  const size_t asked = log.find("cmdExit_Click: Exit follows when the analysis results are collected.");
+  const size_t end = log.find("BAnTimer: End:", asked), unload = log.find("ExitVB: Unloading: frmMain");
+  ASSERT_NE(asked, std::string::npos) << log;
+  EXPECT_LT(log.find("BAnTimer: Blade has been processed: "), asked);
+  EXPECT_LT(end, unload);  // the windows go only after the tick has finished
+  EXPECT_NE(unload, std::string::npos);
+  EXPECT_TRUE(r.Has("STATUSBAR: Closing when the analysis results are collected...\n")) << r.transcript;
+}
+
 TEST_F(Monitor, FourZonesTheTickLooksNewestFirstAndEndsAtAPendingReport) {
   for (const char* part : {"P1", "P2", "P3", "P4"}) Part(part);
   SetBladeSettings(s.BladeProgram(), "NoAnswerParts = P3\r\n");
