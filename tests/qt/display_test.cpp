@@ -84,7 +84,8 @@ TEST_F(ReportWindow, RtfShowsFormattedWithTablesAndPictures) {
       if (f.charFormat().isImageFormat()) {
         pictureSeen = true;
         const QTextImageFormat image = f.charFormat().toImageFormat();
-        EXPECT_EQ(image.width(), 40);  // 600 twips
+        EXPECT_EQ(image.width(), 40);  // 600 twips, at 15 twips a document pixel
+        EXPECT_EQ(image.height(), 30);
         const QImage shown = doc->resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
         EXPECT_EQ(shown.size(), QSize(4, 3));
       }
