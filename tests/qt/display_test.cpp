@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QBuffer>
 #include <QFontInfo>
 #include <QImage>
 #include <QMainWindow>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -101,6 +103,17 @@ TEST_F(ReportWindow, RtfShowsFormattedWithTablesAndPictures) {
   EXPECT_EQ(table->cellAt(0, 1).firstCursorPosition().block().text(), QStringLiteral("1.25"));
   // The box fills the window.
   EXPECT_GT(edit->width(), edit->parentWidget()->width() * 8 / 10);
+}
+
+TEST_F(ReportWindow, ALongReportOpensAtItsTop) {
+  std::string rtf = "{\\rtf1\\ansi ";
+  for (int k = 1; k <= 200; ++k) rtf += "Line " + std::to_string(k) + "\\par ";
+  QTextEdit* edit = Show(rtf + "}", true);
+  ASSERT_NE(edit, nullptr);
+  QApplication::processEvents();
+  EXPECT_GT(edit->verticalScrollBar()->maximum(), 0);
+  EXPECT_EQ(edit->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(edit->textCursor().position(), 0);
 }
 
 TEST_F(ReportWindow, TextReportsShowInAFixedPitchReportFont) {
