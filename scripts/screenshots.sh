@@ -13,6 +13,10 @@
 #                                                 statistics); English at both
 #                                                 sizes, French and German at 100%
 #   custsections.png, mbr.png                     the section and blade pickers
+#   report-analysis.png                           the report window showing the
+#                                                 analysis report of a measured
+#                                                 demo part: a section's table
+#                                                 and picture
 # A picture of one window has its title drawn above it, as no window manager
 # draws one.
 # Installs Xvfb, ImageMagick and xdotool when missing. Exits non-zero when the
@@ -240,6 +244,46 @@ sleep 0.5
 click_in "$options" 648 552   # MBR1
 blades=$(await_window "$window" "$options" "$sections") || fail "the blade picker did not show"
 window_shot "$blades" mbr.png
+stop
+
+# The analysis report of the demo part in the report window, scrolled to the
+# first section's picture. A measurement shows the text report, then the
+# rich-text report under the report's name; the host's printed reports take
+# those names first, and the analysis program's reports replace them while
+# the operator reads the first.
+start "Language = 1"
+open_options 1
+click_in "$options" 709 944   # the serial number
+xdotool type --delay 30 SN-0001
+click_in "$options" 264 421   # Measure
+# The window's title is the report shown.
+report_window() {
+  local w
+  for _ in $(seq 300); do
+    for w in $(xdotool search --onlyvisible --pid "$station" --name . 2>/dev/null); do
+      [[ "$(xdotool getwindowname "$w")" == *"$1" ]] && { echo "$w"; return 0; }
+    done
+    sleep 0.1
+  done
+  return 1
+}
+text=$(report_window .txt) || fail "the report window did not show the text report"
+analysis_rtf=$(xdotool getwindowname "$text")
+analysis_rtf="${analysis_rtf%.txt}.rtf"
+for _ in $(seq 300); do
+  grep -q 'pict' "$analysis_rtf" 2>/dev/null && break
+  sleep 0.1
+done
+grep -q 'pict' "$analysis_rtf" 2>/dev/null || fail "the analysis program wrote no report with pictures"
+sleep 1   # the window drawn before its button is clicked
+click_in "$text" 930 955   # Close
+report=$(report_window .rtf) || fail "the report window did not show the analysis report"
+eval "$(xdotool getwindowgeometry --shell "$report")"
+# Five turns of the wheel down: the end of section A-A's table, its picture
+# and the line under it.
+xdotool mousemove --window "$report" $((WIDTH / 2)) $((HEIGHT / 2)) click --repeat 5 --delay 100 5
+xdotool mousemove 0 0
+window_shot "$report" report-analysis.png
 stop
 
 rm -f "$out/station.log"

@@ -94,9 +94,13 @@ SectionResult AnalyseSection(const MeasuredSection& measured, const NominalSecti
 
   const Contour nom = Plane(nominal->points);
   const Contour measuredPlane = Plane(r.compensated);
+  r.nominal = nom;
   int out = 0;
   for (const Pt& p : measuredPlane) {
     const double d = SignedDeviation(nom, p);
+    Pt q;
+    DistanceToContour(nom, p, nullptr, &q);
+    r.nearest.push_back(q);
     const bool isOut = r.profile && (d > r.profile->upper || d < r.profile->lower);
     r.deviations.push_back(d);
     r.outside.push_back(isOut);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/contour.h"
 #include "analysis/inputs.h"
 
 namespace blade {
@@ -26,6 +27,8 @@ struct SectionResult {
   std::vector<Point6> compensated;    // ball centres moved onto the surface
   std::vector<double> deviations;     // signed, positive outside the material
   std::vector<bool> outside;          // outside the profile band
+  std::vector<Pt> nearest;            // each point's nearest point of the nominal contour
+  Contour nominal;                    // the nominal contour in x and y; empty when none was matched
   std::optional<Limit> profile;
   std::vector<FeatureResult> features;
   bool AnyOut() const;

@@ -19,8 +19,9 @@ double SegmentFraction(Pt a, Pt b, Pt p) {
 
 }  // namespace
 
-double DistanceToContour(const Contour& c, Pt p, double* along) {
+double DistanceToContour(const Contour& c, Pt p, double* along, Pt* nearest) {
   double best = std::numeric_limits<double>::infinity(), bestAlong = 0, run = 0;
+  Pt bestPoint = p;
   for (std::size_t k = 0; k < c.size(); ++k) {
     const Pt a = c[k], b = c[(k + 1) % c.size()];
     const double t = SegmentFraction(a, b, p);
@@ -29,10 +30,12 @@ double DistanceToContour(const Contour& c, Pt p, double* along) {
     if (d < best) {
       best = d;
       bestAlong = run + t * len;
+      bestPoint = q;
     }
     run += len;
   }
   if (along) *along = bestAlong;
+  if (nearest) *nearest = bestPoint;
   return best;
 }
 

@@ -15,8 +15,8 @@ struct Pt {
 using Contour = std::vector<Pt>;
 
 // Distance from p to the nearest point of the contour; `along` receives the
-// arc length from point 0 to that nearest point.
-double DistanceToContour(const Contour& c, Pt p, double* along = nullptr);
+// arc length from point 0 to that nearest point, `nearest` the point itself.
+double DistanceToContour(const Contour& c, Pt p, double* along = nullptr, Pt* nearest = nullptr);
 
 // Even-odd rule.
 bool Inside(const Contour& c, Pt p);

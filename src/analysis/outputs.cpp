@@ -7,6 +7,8 @@
 #include <iomanip>
 #include <sstream>
 
+#include "analysis/plot.h"
+
 namespace blade {
 namespace {
 
@@ -48,6 +50,24 @@ std::string RtfEscape(const std::string& s) {
     out += ch;
   }
   return out;
+}
+
+// A section's picture as an RTF \pict group, 4.5 inches wide, and the line
+// under it that says how much its deviations are magnified.
+constexpr int kPictureWidthTwips = 6480;
+
+std::string RtfPicture(const SectionPlot& plot) {
+  static const char* const kDigits = "0123456789abcdef";
+  std::ostringstream s;
+  s << "{\\pict\\pngblip\\picw" << plot.width << "\\pich" << plot.height << "\\picwgoal" << kPictureWidthTwips
+    << "\\pichgoal" << kPictureWidthTwips * plot.height / plot.width << "\r\n";
+  for (std::size_t k = 0; k < plot.png.size(); ++k) {
+    const auto b = static_cast<unsigned char>(plot.png[k]);
+    s << kDigits[b >> 4] << kDigits[b & 15];
+    if (k % 64 == 63 || k + 1 == plot.png.size()) s << "\r\n";
+  }
+  s << "}\\par\r\nDeviations magnified " << plot.magnification << " x\\par\r\n";
+  return s.str();
 }
 
 }  // namespace
@@ -159,6 +179,7 @@ std::string RtfText(const Report& report, const std::vector<SectionResult>& resu
       row(cells);
     }
     s << "\\pard\r\n";
+    if (const SectionPlot plot = PlotSection(r); !plot.png.empty()) s << "\\par" << RtfPicture(plot);
   }
   s << "\\par Result: " << (AnyOut(results) ? "OUT OF TOLERANCE" : "IN TOLERANCE") << "\\par\r\n}\r\n";
   return s.str();

@@ -20,7 +20,9 @@
 // - pictures (\pict) in PNG, JPEG and device-independent bitmap form, hex or
 //   \bin data, sized by \picwgoal, \pichgoal, \picscalex, \picscaley (or the
 //   bitmap's pixels); metafiles and other forms are left out; inside
-//   \shppict, not \nonshppict;
+//   \shppict, not \nonshppict; a picture of more than 16 MB of data, shown
+//   larger than 22 inches either way, or cut off by the document's end is
+//   left out (and so is one whose data no decoder reads, when it is shown);
 // - text as RtfToText reads it (code pages, \u with its fallback, symbols),
 //   but in Unicode, so every character keeps its own code.
 // Destinations that hold no body text are skipped as RtfToText skips them.

@@ -122,7 +122,12 @@ class RichReader {
     long picw = 0, pich = 0, goalw = 0, goalh = 0, scalex = 100, scaley = 100;
     std::string data;
     int nibble = -1;
+    bool tooLarge = false;  // more data than kMaxPictureBytes: left out
   };
+  // No report holds a picture this large or larger than a page: such a
+  // picture is damage, and it is left out.
+  static constexpr size_t kMaxPictureBytes = 16 * 1024 * 1024;
+  static constexpr double kMaxPictureTwips = 22 * 1440;
   struct RowDefinition {
     int left = 0, gap = 0;
     bool borders = false;
@@ -297,26 +302,38 @@ class RichReader {
     if (pict_.nibble < 0) {
       pict_.nibble = v;
     } else {
-      pict_.data += static_cast<char>(pict_.nibble * 16 + v);
+      const char byte = static_cast<char>(pict_.nibble * 16 + v);
+      AppendPictureData(std::string_view(&byte, 1));
       pict_.nibble = -1;
     }
+  }
+
+  void AppendPictureData(std::string_view bytes) {
+    if (pict_.tooLarge) return;
+    if (pict_.data.size() + bytes.size() > kMaxPictureBytes) {
+      pict_.tooLarge = true;
+      pict_.data.clear();
+      return;
+    }
+    pict_.data.append(bytes);
   }
 
   void EndPicture() {
     Picture p = std::move(pict_);
     pict_ = {};
-    if (p.kind.empty() || p.data.empty() || Top().dest != Dest::Text || Top().hidden) return;
+    if (p.kind.empty() || p.data.empty() || p.tooLarge || Top().dest != Dest::Text || Top().hidden) return;
+    // The goal size is in twips; without one, the bitmap's pixels at 15 twips each.
+    const double w = (p.goalw > 0 ? p.goalw : p.picw * 15.0) * p.scalex / 100;
+    const double h = (p.goalh > 0 ? p.goalh : p.pich * 15.0) * p.scaley / 100;
+    if (w > kMaxPictureTwips || h > kMaxPictureTwips) return;
     RichPicture picture;
     if (p.kind == "png") picture.kind = RichPicture::Kind::Png;
     else if (p.kind == "jpeg") picture.kind = RichPicture::Kind::Jpeg;
     else picture.kind = RichPicture::Kind::Bmp;
     picture.data = p.kind == "dib" ? BmpFromDib(p.data) : std::move(p.data);
     if (picture.data.empty()) return;
-    // The goal size is in twips; without one, the bitmap's pixels at 15 twips each.
-    const long w = p.goalw > 0 ? p.goalw : p.picw * 15;
-    const long h = p.goalh > 0 ? p.goalh : p.pich * 15;
-    picture.widthTwips = static_cast<int>(std::clamp(w * p.scalex / 100, 0L, 1L << 24));
-    picture.heightTwips = static_cast<int>(std::clamp(h * p.scaley / 100, 0L, 1L << 24));
+    picture.widthTwips = static_cast<int>(w);
+    picture.heightTwips = static_cast<int>(h);
     RichSpan span;
     span.format = Top().format;
     span.picture = std::move(picture);
@@ -381,7 +398,7 @@ class RichReader {
 
     if (word == "bin") {
       const size_t length = hasParam && value > 0 ? std::min(n - pos_, static_cast<size_t>(value)) : 0;
-      if (Top().dest == Dest::Picture) pict_.data.append(in_, pos_, length);
+      if (Top().dest == Dest::Picture) AppendPictureData(std::string_view(in_).substr(pos_, length));
       pos_ += length;
       if (fallbackLeft_ > 0) --fallbackLeft_;
       return;

@@ -554,6 +554,9 @@ void FormView::ApplyControl(Item& item) {
         const QFont font = ReportFont(c.FontName(), c.FontSize());
         edit->setFont(font);
         LoadReport(*edit->document(), c.Text(), c.RichText(), font);
+        // The box's cursor went along with the text built in front of it: a
+        // report opens at its top.
+        edit->moveCursor(QTextCursor::Start);
       }
       break;
     }

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QBuffer>
 #include <QFontInfo>
 #include <QImage>
 #include <QMainWindow>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -84,7 +86,8 @@ TEST_F(ReportWindow, RtfShowsFormattedWithTablesAndPictures) {
       if (f.charFormat().isImageFormat()) {
         pictureSeen = true;
         const QTextImageFormat image = f.charFormat().toImageFormat();
-        EXPECT_EQ(image.width(), 40);  // 600 twips
+        EXPECT_EQ(image.width(), 40);  // 600 twips, at 15 twips a document pixel
+        EXPECT_EQ(image.height(), 30);
         const QImage shown = doc->resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
         EXPECT_EQ(shown.size(), QSize(4, 3));
       }
@@ -100,6 +103,17 @@ TEST_F(ReportWindow, RtfShowsFormattedWithTablesAndPictures) {
   EXPECT_EQ(table->cellAt(0, 1).firstCursorPosition().block().text(), QStringLiteral("1.25"));
   // The box fills the window.
   EXPECT_GT(edit->width(), edit->parentWidget()->width() * 8 / 10);
+}
+
+TEST_F(ReportWindow, ALongReportOpensAtItsTop) {
+  std::string rtf = "{\\rtf1\\ansi ";
+  for (int k = 1; k <= 200; ++k) rtf += "Line " + std::to_string(k) + "\\par ";
+  QTextEdit* edit = Show(rtf + "}", true);
+  ASSERT_NE(edit, nullptr);
+  QApplication::processEvents();
+  EXPECT_GT(edit->verticalScrollBar()->maximum(), 0);
+  EXPECT_EQ(edit->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(edit->textCursor().position(), 0);
 }
 
 TEST_F(ReportWindow, TextReportsShowInAFixedPitchReportFont) {

@@ -2,7 +2,12 @@
 // pictures and characters, as word processors and the host write them.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "analysis/outputs.h"
+#include "analysis/plot.h"
 #include "datafiles/richtext.h"
+#include "datafiles/rtf.h"
 
 namespace zarvane {
 namespace {
@@ -140,6 +145,69 @@ TEST(RichText, PicturesInPngJpegAndBitmapFormKeepTheirDataAndSize) {
   EXPECT_EQ(b.data.substr(0, 2), "BM");
   EXPECT_EQ(static_cast<unsigned char>(b.data[2]), 14 + 43);  // file size
   EXPECT_EQ(static_cast<unsigned char>(b.data[10]), 14 + 40);  // where the pixels start
+}
+
+TEST(RichText, PicturesThatCannotBeShownAreLeftOutAndTheTextGoesOn) {
+  const auto pictures = [](const RichDocument& doc) {
+    int n = 0;
+    for (const RichBlock& b : doc.blocks)
+      if (const auto* p = std::get_if<RichParagraph>(&b))
+        for (const RichSpan& s : p->spans) n += s.picture.has_value();
+    return n;
+  };
+  // Larger than any page, however the size is given.
+  EXPECT_EQ(pictures(RtfToRich("{\\rtf1 a{\\pict\\pngblip\\picwgoal99999999\\pichgoal300 8950}b\\par}")), 0);
+  const RichDocument scaled =
+      RtfToRich("{\\rtf1 a{\\pict\\pngblip\\picw2000000000\\pich1\\picscalex2000000000 8950}b\\par}");
+  EXPECT_EQ(pictures(scaled), 0);
+  EXPECT_EQ(Text(Para(scaled, 0)), "ab");
+  // More data than a report's picture ever holds.
+  const std::string huge(16 * 1024 * 1024 + 1, '\x89');
+  EXPECT_EQ(pictures(RtfToRich("{\\rtf1 a{\\pict\\pngblip\\bin" + std::to_string(huge.size()) + " " + huge + "}b\\par}")),
+            0);
+  // A document that ends inside its picture.
+  const RichDocument cut = RtfToRich("{\\rtf1 a\\par{\\pict\\pngblip\\picwgoal600 89504e");
+  EXPECT_EQ(pictures(cut), 0);
+  EXPECT_EQ(Text(Para(cut, 0)), "a");
+}
+
+// The analysis program's report: each section's picture under its table, as
+// the station reads it for the report window and as plain text.
+TEST(RichText, AnalysisReportsHaveAPictureUnderEachSectionsTable) {
+  blade::NominalSection circle{"A-A", 0, 0, 0, {}};
+  std::vector<blade::Point6> measured;
+  for (int k = 0; k < 36; ++k) {
+    const double a = 2 * M_PI * k / 36, r = 10 + 0.01 * (k % 3);
+    circle.points.push_back({10 * std::cos(a), 10 * std::sin(a), 0, 0, 0, 0});
+    measured.push_back({r * std::cos(a), r * std::sin(a), 0, 0, 0, 0});
+  }
+  const blade::SectionResult drawn = blade::AnalyseSection({"A-A", measured}, &circle, {}, 0, {});
+  const blade::SectionResult unmatched = blade::AnalyseSection({"B-B", measured}, nullptr, {}, 0, {});
+  const std::string rtf = blade::RtfText({}, {drawn, unmatched});
+  const blade::SectionPlot plot = blade::PlotSection(drawn);
+
+  const RichDocument doc = RtfToRich(rtf);
+  std::vector<std::string> after;  // the paragraph after each picture
+  for (size_t i = 0; i < doc.blocks.size(); ++i) {
+    const auto* p = std::get_if<RichParagraph>(&doc.blocks[i]);
+    if (!p || p->spans.empty() || !p->spans[0].picture) continue;
+    const RichPicture& picture = *p->spans[0].picture;
+    EXPECT_EQ(picture.kind, RichPicture::Kind::Png);
+    EXPECT_TRUE(picture.data == plot.png);
+    EXPECT_EQ(picture.widthTwips, 6480);  // 4.5 inches
+    EXPECT_EQ(picture.heightTwips, 6480 * 360 / 480);
+    ASSERT_TRUE(i >= 2 && std::holds_alternative<RichTable>(doc.blocks[i - 2]));
+    ASSERT_LT(i + 1, doc.blocks.size());
+    after.push_back(Text(Para(doc, i + 1)));
+  }
+  EXPECT_EQ(after, std::vector<std::string>{"Deviations magnified " + std::to_string(plot.magnification) + " x"});
+
+  // As plain text the picture leaves no trace: no run of hex digits.
+  const std::string text = RtfToText(rtf);
+  EXPECT_NE(text.find("Deviations magnified"), std::string::npos);
+  size_t run = 0, longest = 0;
+  for (char c : text) longest = std::max(longest, run = std::isxdigit(static_cast<unsigned char>(c)) ? run + 1 : 0);
+  EXPECT_LT(longest, 16u) << text;
 }
 
 TEST(RichText, CharactersKeepTheirUnicodeCodes) {
