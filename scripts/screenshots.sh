@@ -17,6 +17,9 @@
 #                                                 analysis report of a measured
 #                                                 demo part: a section's table
 #                                                 and picture
+#   main-analysis-waiting.png                     the main window after it, its
+#                                                 status line with the report
+#                                                 waiting for its verdict
 # A picture of one window has its title drawn above it, as no window manager
 # draws one.
 # Installs Xvfb, ImageMagick and xdotool when missing. Exits non-zero when the
@@ -252,6 +255,9 @@ stop
 # those names first, and the analysis program's reports replace them while
 # the operator reads the first.
 start "Language = 1"
+# The analysis program writes its reports but gives no verdict: the report
+# stays waiting, and the main window's status line says so.
+printf 'NoAnswerParts = Demo\r\n' >"$home/Blade/Blade.ini"
 open_options 1
 click_in "$options" 709 944   # the serial number
 xdotool type --delay 30 SN-0001
@@ -284,6 +290,12 @@ eval "$(xdotool getwindowgeometry --shell "$report")"
 xdotool mousemove --window "$report" $((WIDTH / 2)) $((HEIGHT / 2)) click --repeat 5 --delay 100 5
 xdotool mousemove 0 0
 window_shot "$report" report-analysis.png
+sleep 0.5
+click_in "$report" 930 955   # Close
+sleep 1
+click_in "$options" 474 421   # Exit: the zone panels come back
+sleep 1
+window_shot "$window" main-analysis-waiting.png
 stop
 
 rm -f "$out/station.log"

@@ -4,6 +4,7 @@
 // in which order it looks, and what it leaves on disk.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 #include "harness.h"
@@ -17,14 +18,15 @@ class Monitor : public ::testing::Test {
     ini = GoldenIni("zarv_test_nombr.ini", s.Home());
     Set("Interface", "CMM1");
     Set("SingleZone", "OFF");
-    Set("ProbeR", "0.0625");
     for (const char* mode : {"TXT_Mode", "RTF_Mode"}) Set(mode, "NONE");
     Set("CMM_Mode", "PRINT");
     Set("CMB_Mode", "PRINT");
     Set("CMB_Wait", "0");
     s.Put("blade_lookup_table.txt", "!Part Number   Program   Flavor\r\n");
     s.Put("host/simhost.ini", "Version = Quorvex 5.1\r\nCommandTime = 0\r\n");
-    s.Put("quorvx programs/Blade.prg", "UNITS INCH\r\nMEASURE_BLADE\r\nREPORT\r\nEND\r\n");
+    // The demo's blade program loads a probe: the report's RADIUS is its tip radius.
+    s.Put("quorvx programs/Blade.prg", ReadFile(fs::path(ZARVANE_DEMO_HOME) / "quorvx programs" / "Blade.prg"));
+    s.Put("host/probes/STAR5.prb", ReadFile(fs::path(ZARVANE_DEMO_HOME) / "host" / "probes" / "STAR5.prb"));
     fs::copy_file(COMBINE_EXE, s.Home() / "combine.exe");
     Part("Demo");
   }
@@ -129,6 +131,34 @@ TEST_F(Monitor, TheDemoPartComesBackAnalysedCombinedPrintedAndCopiedHome) {
   // The status line showed the waiting report, then nothing waiting.
   EXPECT_TRUE(r.Has("STATUSDETAIL: Waiting for analysis: 1 report, oldest 0 min\n")) << r.transcript;
   EXPECT_EQ(r.Lines("STATUSDETAIL:").back(), "STATUSDETAIL: ");
+}
+
+TEST_F(Monitor, APartMovedOnTheHostIsTheStackShiftAndTheTwistOfEverySection) {
+  // Without noise. The measured contour is the nominal sampled at the probed
+  // points, so its centroid and chord are not quite the nominal's: what a
+  // move of the part changes is compared with the part where it belongs.
+  const auto analyse = [&](const std::string& move) {
+    s.Put("host/simhost.ini", "Version = Quorvex 5.1\r\nCommandTime = 0\r\nNoise = 0\r\n" + move);
+    const RunResult r = Measure(1, 3000);
+    EXPECT_EQ(r.status, 0) << r.transcript << r.errors;
+    std::map<std::string, double> deviation;  // "A-A STACKX" -> deviation
+    if (Made().empty()) return deviation;
+    std::stringstream csv(ReadFile(Out(Made().back(), ".csv")));
+    for (std::string line; std::getline(csv, line);) {
+      std::vector<std::string> f;
+      std::stringstream fields(line);
+      for (std::string v; std::getline(fields, v, ',');) f.push_back(v);
+      if (f.size() >= 5 && f[0] != "section") deviation[f[0] + " " + f[1]] = std::stod(f[4]);
+    }
+    return deviation;
+  };
+  auto home = analyse(""), shifted = analyse("OffsetX = 0.003\r\n"), turned = analyse("Rotation = 1.5\r\n");
+  for (const std::string section : {"A-A", "B-B", "C-C"}) {
+    SCOPED_TRACE(section);
+    ASSERT_EQ(home.count(section + " STACKX") + shifted.count(section + " STACKX"), 2u);
+    EXPECT_NEAR(shifted[section + " STACKX"] - home[section + " STACKX"], 0.003, 2e-5);
+    EXPECT_NEAR(turned[section + " TWIST"] - home[section + " TWIST"], 1.5, 0.005);
+  }
 }
 
 TEST_F(Monitor, ACombineWaitPastTheLongestCountWaitsThatLongAndSaysSo) {
