@@ -278,7 +278,7 @@ TEST_F(Monitor, FailedAndUnknownVerdictsAreToldAndDropped) {
 
 TEST_F(Monitor, TheAfterAnalysisProgramIsTheLastOneFoundAndRunsForZoneOne) {
   s.Put("blades/Demo/Demo.op", "Operation Final\r\nBLADE Blade.prg KT1.flv A-A B-B C-C\r\nQVXAfterBladeAnalysis.prg\r\n");
-  for (const char* dir : {"quorvx programs/", "blades/Demo/"}) s.Put(std::string(dir) + "QVXAfterBladeAnalysis.prg", "END\r\n");
+  for (const char* dir : {"quorvx programs/", "blades/Demo/"}) s.Put(std::string(dir) + "QVXAfterBladeAnalysis.prg", "LOADPROBE STAR5\r\nEND\r\n");
   const RunResult r = Measure(1, 3000);
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   ASSERT_EQ(Made().size(), 1u);
