@@ -125,6 +125,12 @@ class Control {
   const std::string& Picture() const { return picture_; }
   void SetPicture(const std::string& path);
   bool Stretch() const { return stretch_; }
+  // A command button that Enter presses (drawn as the window's default button).
+  bool Default() const { return default_; }
+  void SetDefault(bool isDefault) {
+    default_ = isDefault;
+    Touch();
+  }
   void SetStretch(bool stretch);
 
   // Menus: the full name of the parent menu ("" for a top-level menu).
@@ -169,6 +175,7 @@ class Control {
   std::string container_;
   std::string picture_;
   bool stretch_ = false;
+  bool default_ = false;
   bool richText_ = false;
   std::string fontName_;
   int fontSize_ = 0;

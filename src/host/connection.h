@@ -81,6 +81,8 @@ class HostConnection : public HostLink {
   void DetachEvents();
   void BringHostToFront(const std::string& windowClass);
   bool HostIsNewVersion() const;
+  // Whether the host's main window exists (a host is running).
+  bool MainWindowExists() { return backend_.MainWindowExists(); }
   static std::string StripBeta(const std::string& version);
 
   bool RunQVXProg(const std::string& program, bool showProgress, Form& mainWindow, Form& statusForm,

@@ -607,6 +607,8 @@ void FormView::ApplyCaption(Item& item) {
       auto* button = static_cast<QAbstractButton*>(item.widget);
       const QString text = ToQtLines(c.Caption());  // Qt reads "&" access keys as VB does
       if (button->text() != text) button->setText(text);
+      if (auto* push = qobject_cast<QPushButton*>(button); push && push->isDefault() != c.Default())
+        push->setDefault(c.Default());
       break;
     }
     case ControlType::Frame: {

@@ -24,6 +24,7 @@
 #include "qtui/qtoperator.h"
 #include "qtui/touchstyle.h"
 #include "cycle/cycle.h"
+#include "host/probequal.h"
 #include "host/connection.h"
 #include "host/simhost.h"
 #include "station/directories.h"
@@ -122,6 +123,24 @@ struct ZoneSetup {
   Cycle cycle;
 };
 
+// Probe qualification: the probe picture and its caption, the menu, "/PQ";
+// the results go through the report display.
+struct ProbeSetup {
+  ProbeSetup(Core& core, Station& station, HostConnection& host, ReportDisplay& display)
+      : qualification(core, station, host) {
+    station.probes = &qualification;
+    qualification.PrintShow = [&display](const std::string& type, const std::string& file, const std::string& mode,
+                                         int zone) { display.PrintShow(type, file, mode, zone); };
+    for (const char* name : {"picProbe", "lblProbe"}) {
+      station.frmMain(name).onClick = [this] { qualification.ProbeUtilities(); };
+      station.EnableCommand(name);
+    }
+    station.frmMain("mnuProbeCal").onClick = [this] { qualification.mnuProbeCal_Click(); };
+    station.EnableCommand("mnuProbeCal");
+  }
+  ProbeQualification qualification;
+};
+
 // Qt wants a private runtime directory (ours, mode 0700) in XDG_RUNTIME_DIR
 // and warns at every start without one, as for root or outside a login
 // session. An unset or unusable one is replaced, before the application
@@ -188,6 +207,7 @@ int RunHeadless(const Options& o, int argc, char** argv) {
     HostSetup host(core, station, lp.clock());
     Directories directories(core, station);
     ZoneSetup zoneSetup(core, station, host.link);
+    ProbeSetup probeSetup(core, station, host.link, zoneSetup.cycle.display);
     runner.QueueLeadingAnswers();
     if (!station.Start(home, o.stationArgs)) return 1;
     runner.Run([&] { return station.Exited(); });
@@ -232,9 +252,14 @@ int RunWindows(const Options& o, int argc, char** argv) {
   HostSetup hostSetup(core, station, lp.clock());
   Directories directories(core, station);
   ZoneSetup zoneSetup(core, station, hostSetup.link);
+  ProbeSetup probeSetup(core, station, hostSetup.link, zoneSetup.cycle.display);
   host.onCloseRequest = [&](Form& form) {
     // Closing the main window is the Exit command; it may ask first. The
     // cycle's windows close through their own Exit or Cancel.
+    if (&form == &probeSetup.qualification.form) {
+      probeSetup.qualification.form.cmdCancel_Click();  // a closed dialog never starts the machine
+      return false;
+    }
     if (&form != &station.frmMain) return zoneSetup.cycle.CloseRequested(form);
     station.cmdExit_Click();
     return false;

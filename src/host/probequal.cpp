@@ -1,0 +1,309 @@
+#include "host/probequal.h"
+
+#include <optional>
+
+#include "foundation/paths.h"
+#include "foundation/text.h"
+
+namespace zarvane {
+namespace fs = std::filesystem;
+
+ProbeQualification::ProbeQualification(Core& core, Station& station, HostConnection& host)
+    : form(core.forms, core), c(core), station_(station), host_(host) {
+  form.probePath = [this](const std::string& probe) -> std::string {
+    if (!host_.HostProbes_) return "";
+    const auto p = host_.HostProbes_->ItemByName(probe);
+    return p ? LongDirName(p->Path()) : "";
+  };
+}
+
+bool ProbeQualification::OperatorModeSwitch() const {
+  return !station_.InTestMode() && ValInt(c.GetKeyVal(c.gIniFile, "Operator_Mode")) == 1;
+}
+
+void ProbeQualification::Status(const std::string& englishText) {
+  if (Interactive()) station_.frmMain("lblProbe").SetCaption(c.Translate(englishText));
+  c.WriteLog(englishText, 9);
+}
+
+void ProbeQualification::ProbeUtilities() {
+  const bool interactive = Interactive(), switchMode = OperatorModeSwitch();
+  Control& picture = station_.frmMain("picProbe");
+  Control& label = station_.frmMain("lblProbe");
+  const std::string caption = label.Caption();
+  std::optional<Forms::BusyScope> busy;
+  try {
+    if (switchMode && host_.HostApp_) host_.HostApp_->SetOperatorMode(false);
+    if (interactive) {
+      busy.emplace(c.forms);
+      picture.SetEnabled(false);
+      label.SetCaption(c.Translate("Loading..."));
+    }
+    const std::string alternative = Trim(c.GetKeyVal(c.gIniFile, "AltProbeCalibrationProgram"));
+    if (!alternative.empty() && c.FileExists(alternative, true)) {
+      if (!station_.InTestMode())
+        host_.RunQVXProg(ResolveCase(alternative), interactive, station_.frmMain, station_.frmSplash, "");
+    } else {
+      mnuProbeCal_Click();
+      while (c.FindWindowByTitle("Probe Utilities") && c.platform.clock) c.platform.clock->Wait(100);
+    }
+  } catch (const std::exception& e) {
+    c.WriteLog("ProbeUtilities: Error occurred: " + std::string(e.what()), 0, true);
+  }
+  // Whatever happened, the main window gets its command back.
+  if (interactive) {
+    picture.SetEnabled(true);
+    label.SetCaption(caption);
+    busy.reset();
+  }
+  if (switchMode && host_.HostApp_) {
+    try {
+      host_.HostApp_->SetOperatorMode(true);
+    } catch (const std::exception& e) {
+      c.WriteLog("ProbeUtilities: Operator mode could not be set back: " + std::string(e.what()), 0);
+    }
+  }
+  if (station_.gCommandWord == "/PQ") {
+    c.WriteLog("ProbeUtilities: /PQ: the station exits.", 0);
+    station_.TriggerExit();
+  }
+}
+
+void ProbeQualification::mnuProbeCal_Click() {
+  c.WriteLog("mnuProbeCal_Click: Start", 0);
+  std::optional<Forms::BusyScope> busy;
+  if (Interactive()) busy.emplace(c.forms);
+  try {
+    Qualify();
+  } catch (const std::exception& e) {
+    ShowProbeInformationError(e.what());
+  }
+  Finish();
+}
+
+void ProbeQualification::ShowProbeInformationError(const std::string& description) {
+  c.WriteLog("mnuProbeCal_Click: Error occurred: " + (description.empty() ? std::string("Unknown error") : description),
+             0);
+  c.WriteLog(c.Translate("An error occurred while accessing probe information") + "\r\n" +
+                 c.Translate("Possible causes of the error are:") + "\r\n" +
+                 c.Translate("1.  A probe file converted to a newer version of Quorvex") + "\r\n" +
+                 c.Translate("2.  A probe file lacking hardware definition") + "\r\n" +
+                 c.Translate("Please contact System Administrator") + ".",
+             0, true);
+}
+
+void ProbeQualification::AddScratchPart() {
+  c.WriteLog("Creation of part 0.prg", 0);
+  // An older host takes the machine interface as the third argument.
+  host_.HostPart_ = host_.HostParts_ ? host_.HostParts_->Add("0", 0, host_.HostIsNewVersion() ? "" : station_.gInterface, "")
+                                     : nullptr;
+}
+
+void ProbeQualification::Qualify() {
+  if (station_.InTestMode()) {
+    // An unattended "/PQ" start only logs it: no box waits for an operator.
+    c.WriteLog(c.Translate("Interface is in TEST mode, switch to OFFLINE, or CMM1 to test probe qualification") + ".",
+               0, Interactive());
+    return;
+  }
+  Status("Initializing...");
+  host_.StartQVX(Interactive(), true, station_.frmMain, station_.frmSplash);
+  if (!host_.HostApp_) c.Tell("Quorvex could not be attached");
+  if (station_.frmSplash.Visible()) station_.frmSplash.Hide();
+  for (const std::string& scratch : {JoinPath(host_.gHostPath, "0.prg"), std::string("0.prg")})
+    if (c.FileExists(scratch, true)) c.KillFile(scratch);
+
+  Status("Acquiring programs...");
+  c.platform.clock->Sleep(1000);
+  c.WriteLog("Setting parts...", 9);
+  if (!host_.HostParts_ && host_.HostApp_) host_.HostParts_ = host_.HostApp_->PartPrograms();
+  if (!host_.HostParts_) c.Tell("Quorvex parts not be attached");
+  AddScratchPart();
+  if (!host_.HostPart_) {
+    c.WriteLog("mnuProbeCal_Click: Part 0.prg could not be created; attaching Quorvex again.", 0);
+    // Attached again through the connection, so its event sinks stay connected.
+    host_.HostApp_.reset();
+    host_.HostParts_.reset();
+    host_.StartQVX(false, true, station_.frmMain, station_.frmSplash);
+    c.platform.clock->Sleep(1000);
+    if (host_.HostApp_) host_.HostParts_ = host_.HostApp_->PartPrograms();
+    AddScratchPart();
+    if (!host_.HostPart_) c.WriteLog("mnuProbeCal_Click: Part 0.prg could not be created again.", 0);
+  }
+
+  try {
+    if (!host_.HostPart_) throw std::runtime_error("no part program 0");
+    host_.HostCommands_ = host_.HostPart_->Commands();
+    if (!host_.HostCommands_) throw std::runtime_error("no command list");
+  } catch (const std::exception&) {
+    c.WriteLog("mnuProbeCal_Click: Unable to get Commands collection, exiting...", 0);
+    throw;
+  }
+  // A new program may hold no command yet: then the end is the place.
+  const int commands = host_.HostCommands_->Count();
+  host_.HostCommands_->InsertionPointAfter(commands > 0 ? host_.HostCommands_->Item(commands) : nullptr);
+
+  Status("Acquiring probes...");
+  host_.HostProbes_ = host_.HostPart_->Probes();
+  const int probeCount = host_.HostProbes_->Count();
+  c.WriteLog("mnuProbeCal_Click: Probes: " + std::to_string(probeCount), 5);
+  if (host_.HostIsNewVersion()) host_.HostProbes_->SetVisible(false);
+
+  form.Load();
+  form.SetCaption(c.Translate("Qualification Options"));
+  Status("Loading probes...");
+  Control& probes = form("cmbProbe");
+  probes.Clear();
+  for (int i = 1; i <= probeCount; ++i)
+    if (const auto p = host_.HostProbes_->Item(i)) {
+      c.WriteLog("Probe file added: " + p->Name(), 5);
+      probes.AddItem(p->Name());
+    }
+  if (probes.ListCount() == 0) {
+    c.Tell("There are no probe files to qualify");
+    return;
+  }
+  probes.SetListIndex(0);
+  form.cmbProbe_Click();
+  const bool oneProbe = probes.ListCount() == 1;
+  probes.SetEnabled(!oneProbe);
+  form("lblProbe").SetEnabled(!oneProbe);
+  if (!oneProbe) probes.SetToolTip("Select probe to qualify");
+
+  Status("Loading tools...");
+  c.WriteLog("Setting tools", 9);
+  tools_ = host_.HostPart_->Tools();
+  const int toolCount = tools_->Count();
+  c.WriteLog("mnuProbeCal_Click: Tools: " + std::to_string(toolCount), 5);
+  Control& artifacts = form("cmbArtifact");
+  artifacts.Clear();
+  for (int i = 1; i <= toolCount; ++i)
+    if (const auto t = tools_->Item(i)) {
+      c.WriteLog("Tool name:" + t->ID(), 5);
+      artifacts.AddItem(t->ID());
+    }
+  if (artifacts.ListCount() == 0) {
+    c.Tell("There are no artifacts (tools) to measure");
+    return;
+  }
+  artifacts.SetListIndex(0);
+  const bool oneTool = artifacts.ListCount() == 1;
+  artifacts.SetEnabled(!oneTool);
+  form("lblArtifact").SetEnabled(!oneTool);
+  if (!oneTool) artifacts.SetToolTip("Select qualification sphere");
+
+  if (UCase(Trim(c.GetKeyVal(c.gIniFile, "WarnToolMoved"))) == "NO")
+    for (const char* name : {"frmMoved", "optYes", "optNo", "lblYes", "lblNo"}) form(name).SetEnabled(false);
+  if (UCase(Trim(c.GetKeyVal(c.gIniFile, "DefToolMoved"))) == "NO") form("optNo").SetValue(1);
+
+  Status("Choose Probe/Artifact");
+  if (artifacts.Enabled() || probes.Enabled() || form("frmMoved").Enabled()) form.Show(true);
+  if (Trim(artifacts.Text()).empty() || Trim(probes.Text()).empty()) {
+    c.WriteLog("mnuProbeCal_Click: Cancelled.", 0);
+    host_.HostProbes_->CancelChanges();
+    return;
+  }
+
+  probe_ = host_.HostProbes_->ItemByName(probes.Text());
+  if (!probe_) throw std::runtime_error("the probe " + probes.Text() + " is not known to the host");
+  const std::string name = probe_->Name(), path = LongDirName(probe_->Path());
+  c.WriteLog("mnuProbeCal_Click: Probe: " + name + " Path: " + path, 5);
+
+  Status("Remove old Results...");
+  for (const std::string& dir : {path, host_.gHostPath, station_.gProbeDir})
+    if (!dir.empty()) c.MakeOLD(JoinPath(dir, name + ".Results"));
+
+  Status("Set Parameters...");
+  tool_ = tools_->ItemById(artifacts.Text());
+  if (!tool_) throw std::runtime_error("the artifact " + artifacts.Text() + " is not known to the host");
+  settings_ = probe_->QualificationSettings();
+  settings_->SetToolMoved(form("optYes").Value() == 1 ? 1 : 0);
+  settings_->SetTool(tool_);
+  settings_->SetMode(100);
+  settings_->SetExecuteMode(0);
+  if (const double v = settings_->NumHits(); v < 5) {
+    c.WriteLog("Probe Settings: Numhits: " + NumberText(v), 0);
+    settings_->SetNumHits(25);
+  }
+  if (const double v = settings_->MoveSpeed(); v < 1) {
+    c.WriteLog("Probe Settings: Movespeed: " + NumberText(v), 0);
+    settings_->SetMoveSpeed(20);
+  }
+  if (const double v = settings_->Touchspeed(); v <= 0) {
+    c.WriteLog("Probe Settings: Touchspeed: " + NumberText(v), 0);
+    settings_->SetTouchspeed(1);
+  }
+  if (const double v = settings_->PreHit(); v <= 0) {
+    c.WriteLog("Probe Settings: Prehit: " + NumberText(v), 0);
+    settings_->SetPreHit(1);
+  }
+  probe_->SelectAllTips();
+  if (ValInt(c.GetKeyVal(c.gIniFile, "WindowUp")) == 1) host_.BringHostToFront(HostConnection::kWindowClass);
+
+  Status("Qualify...");
+  c.WriteLog("mnuProbeCal_Click: Qualifying probe " + name, 0);
+  const auto started = fs::file_time_type::clock::now();
+  if (!probe_->Qualify2(settings_)) {
+    c.Tell("Probe Qualification failed. Contact System Administrator");
+    if (host_.MainWindowExists() && host_.HostProbes_) host_.HostProbes_->CancelChanges();
+    return;
+  }
+  c.WriteLog("Probe Qualification succeeded.", 0);
+  host_.HostProbes_->SaveChanges();
+  c.WriteLog("mnuProbeCal_Click: Probe " + name + " in " + path, 5);
+  if (!path.empty()) c.ChangeDir(path);
+  const std::string results = FindResults(name, path, started);
+  if (!results.empty()) {
+    if (PrintShow) PrintShow("Results", results, "SHOW", 0);
+  } else {
+    c.Tell("Probe Results file could not be found.  It is likely that the probe qualification did not succeed.  "
+           "Please Contact System Administrator");
+  }
+  c.ChangeDir(c.gHome);
+}
+
+std::string ProbeQualification::FindResults(const std::string& probe, const std::string& probePath,
+                                            fs::file_time_type since) {
+  for (int attempt = 1; attempt <= 3; ++attempt) {
+    if (attempt > 1 && c.platform.clock) c.platform.clock->Wait(1500);
+    for (const std::string& dir : {probePath, host_.gHostPath, station_.gProbeDir}) {
+      if (dir.empty()) continue;
+      const std::string file = ResolveCase(JoinPath(dir, probe + ".Results"));
+      std::error_code ec;
+      const auto written = fs::last_write_time(OsPath(NativePath(file)), ec);
+      // Only today's result counts: an older file that stayed is not it.
+      if (!ec && written >= since - std::chrono::seconds(1)) return file;
+      if (!ec) c.WriteLog("mnuProbeCal_Click: " + file + " is older than this qualification.", 0);
+    }
+  }
+  return "";
+}
+
+void ProbeQualification::Finish() {
+  c.WriteLog("mnuProbeCal_Click: End", 0);
+  if (Interactive()) station_.frmMain("lblProbe").SetCaption("Click Probe to Qualify");
+  // The held objects go on every path: a host that died must not leave a
+  // stale program collection behind for the next qualification.
+  tool_.reset();
+  tools_.reset();
+  probe_.reset();
+  settings_.reset();
+  host_.HostCommands_.reset();
+  host_.HostProbes_.reset();
+  if (host_.HostParts_ && host_.MainWindowExists()) {
+    try {
+      host_.HostParts_->CloseAll();
+    } catch (const std::exception& e) {
+      c.WriteLog("mnuProbeCal_Click: CloseAll failed: " + std::string(e.what()), 0);
+    }
+  }
+  host_.HostParts_.reset();
+  host_.HostPart_.reset();
+  form.Unload();
+  if (Interactive()) station_.frmMain.Show(false);
+  c.ChangeDir(c.gHome);
+  const std::string scratch = JoinPath(host_.gHostPath, "0.prg");
+  if (!host_.gHostPath.empty() && c.FileExists(scratch, true)) c.KillFile(scratch);
+}
+
+}  // namespace zarvane
