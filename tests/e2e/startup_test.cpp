@@ -226,13 +226,16 @@ TEST_F(Configured, CommandLineOptionsAreCaseSensitiveAndTakeOneWord) {
   EXPECT_EQ(s.File("debug.txt").find("Settings file is"), std::string::npos);
 }
 
-TEST_F(Configured, ProbeQualificationStartWithoutQualificationEndsTheStation) {
+TEST_F(Configured, ProbeQualificationStartInTestModeEndsTheStationWithTheReasonInTheLog) {
   Write();
   const RunResult r = s.Run("", {"/PQ"});
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   EXPECT_FALSE(r.Has("STATUS:"));  // no splash
   const std::string log = s.File("debug.txt");
   EXPECT_NE(log.find("Form_Initialize: Probe qualification commanded."), std::string::npos);
+  EXPECT_NE(log.find("Interface is in TEST mode, switch to OFFLINE, or CMM1 to test probe qualification."),
+            std::string::npos);
+  EXPECT_FALSE(r.Has("MESSAGE: Interface is in TEST mode, switch"));  // nobody is there to answer a box
   EXPECT_NE(log.find("cmdExit_Click: End:"), std::string::npos);
 }
 
