@@ -55,10 +55,19 @@ struct SimSettings {
   bool variedReports = false;       // ReportShape = VARIED (simreport.cpp)
   bool strictNames = false;         // refuse the names a Windows host refuses (simprogram.cpp)
   bool checkLockOwner = false;      // a running.lock whose process has gone is stale
+  // Probe qualification (simqualify.cpp).
+  std::vector<std::string> qualifyFails;  // probes whose qualification fails (names as written)
+  int resultsDelay = 0;                   // ms after Qualify2 before the results file appears
+  enum class ResultsDir { Probe, Install, None };
+  ResultsDir resultsDir = ResultsDir::Probe;  // where the results file goes
 
   // `install` ends with the separator.
   static SimSettings Load(const std::string& install, const std::string& bladesDir);
 };
+
+// Writes `lines` to `path` through a temporary file renamed into place, so that
+// no reader ever sees half a file. False when it cannot be written.
+bool SimWriteWhole(const std::string& path, const std::vector<std::string>& lines);
 
 // A number in [-1, 1) that depends only on its inputs (splitmix64 mixing), so
 // that the same seed always gives the same simulated deviations.
@@ -105,6 +114,13 @@ class SimSession : public std::enable_shared_from_this<SimSession> {
   void Finish();
   void WriteMarker();
 
+  // A file the host writes `ms` from now on the station's clock: written whole
+  // (a temporary file renamed into place) by a timer, or by the host's next call
+  // once the time has passed. A host that goes first writes nothing more.
+  void WriteFileLater(int ms, std::string path, std::vector<std::string> lines);
+  // The files whose time has come (simqualify.cpp).
+  void WriteDueFiles();
+
   // Event delivery (simevents.cpp).
   bool IsConnected(HostEvents* sink) const;
   void Connect(HostEvents* sink);
@@ -143,7 +159,15 @@ class SimSession : public std::enable_shared_from_this<SimSession> {
 
  private:
   void DeliverLateEnds();
+  void ArmFileTimer();
   std::unique_ptr<TimerHandle> lateTimer_;
+  struct LaterFile {
+    std::chrono::system_clock::time_point due;
+    std::string path;
+    std::vector<std::string> lines;
+  };
+  std::vector<LaterFile> laterFiles_;  // in the order they were asked for
+  std::unique_ptr<TimerHandle> fileTimer_;
   std::vector<std::pair<std::shared_ptr<SimPart>, int>> lateEnds_;  // program and termination type
 };
 
@@ -341,7 +365,7 @@ std::vector<std::string> SimBladeReportLines(const std::vector<std::string>& hea
 void SimWriteReports(SimSession& s, SimPart& program, const SimRunRecord& run);
 
 // ---------------------------------------------------------------------------
-// Probes and tools (simprobes.cpp).
+// Probes and tools (simprobes.cpp); qualification (simqualify.cpp).
 class SimTool : public HostTool {
  public:
   SimTool(std::string id, double diameter) : id_(std::move(id)), diameter_(diameter) {}

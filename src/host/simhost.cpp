@@ -113,6 +113,14 @@ SimSettings SimSettings::Load(const std::string& install, const std::string& bla
   if (has("CHECKLOCKOWNER")) s.checkLockOwner = OnOff(keys["CHECKLOCKOWNER"], s.checkLockOwner);
   if (has("RETHROWHANDLERERRORS"))
     s.rethrowHandlerErrors = OnOff(keys["RETHROWHANDLERERRORS"], s.rethrowHandlerErrors);
+  if (has("QUALIFYFAILS")) s.qualifyFails = SimWords(keys["QUALIFYFAILS"]);
+  if (has("RESULTSDELAY")) s.resultsDelay = std::max(0, IntOr(keys["RESULTSDELAY"], s.resultsDelay));
+  if (has("RESULTSDIR")) {
+    const std::string v = UCase(keys["RESULTSDIR"]);
+    if (v == "PROBE") s.resultsDir = SimSettings::ResultsDir::Probe;
+    if (v == "INSTALL") s.resultsDir = SimSettings::ResultsDir::Install;
+    if (v == "NONE") s.resultsDir = SimSettings::ResultsDir::None;
+  }
   return s;
 }
 
@@ -223,6 +231,7 @@ void SimSession::Journal(const std::string& action) { SimJournal(install, clock(
 
 bool SimSession::Poll() {
   if (state == State::Quitting && Now() - quitAt >= std::chrono::milliseconds(settings.quitDelay)) Finish();
+  if (state != State::Ended) WriteDueFiles();
   return state != State::Ended;
 }
 
@@ -246,6 +255,9 @@ void SimSession::Finish() {
   state = State::Ended;
   std::error_code ec;
   fs::remove(OsPath(MarkerFile()), ec);
+  for (const auto& f : laterFiles_) Journal("NOT WRITTEN " + f.path + ": the host has gone");
+  laterFiles_.clear();
+  fileTimer_.reset();
   Journal("EXIT");
   // Programs are released with the application; their objects fail from now on.
   programs.clear();

@@ -1,8 +1,8 @@
-// Probes, tools and probe qualification on the simulated host. Probe files are
+// Probes and tools on the simulated host. Probe files are
 // <probe directory>/<name>.prb with "TIP <name> <diameter>" lines; the
 // qualification spheres are listed in <install>/tools.txt as "<ID> <diameter>".
+// Qualifying a probe is in simqualify.cpp.
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 
 #include "foundation/paths.h"
@@ -104,52 +104,6 @@ std::shared_ptr<HostQualificationSettings> SimProbe::QualificationSettings() {
   auto& settings = s->qualification[UCase(name_)];
   if (!settings) settings = std::make_shared<SimQualSettings>();
   return settings;
-}
-
-bool SimProbe::Qualify2(const std::shared_ptr<HostQualificationSettings>& settings) {
-  auto s = SimLive(session_);
-  s->Journal("QUALIFY " + name_);
-  auto q = std::dynamic_pointer_cast<SimQualSettings>(settings);
-  auto tool = q ? std::dynamic_pointer_cast<SimTool>(q->tool) : nullptr;
-  if (!q || !q->tool) {
-    s->Journal("QUALIFY " + name_ + " FAILED: no tool was set");
-    return false;
-  }
-  if (tips_.empty()) {
-    s->Journal("QUALIFY " + name_ + " FAILED: the probe has no tips");
-    return false;
-  }
-  // Every hit on the sphere takes a moment; the station's events go on meanwhile.
-  const double hits = std::max(1.0, q->numHits);
-  s->clock().Wait(static_cast<int>(std::min(600000.0, hits * tips_.size() * 100)));
-  s->RequireAlive();
-
-  const std::uint64_t probeKey = SimHashText(UCase(name_));
-  std::vector<std::string> lines = {
-      "Quorvex probe qualification results",
-      "Probe " + name_,
-      "Date " + SimDateTime(s->Now()),
-      "Tool " + q->tool->ID() + (tool ? " " + FormatFixed(tool->Diameter(), 5) : ""),
-      "Settings NumHits " + NumberText(q->numHits) + " MoveSpeed " + NumberText(q->moveSpeed) + " Touchspeed " +
-          NumberText(q->touchspeed) + " PreHit " + NumberText(q->preHit) + " Mode " + std::to_string(q->mode) +
-          " ExecuteMode " + std::to_string(q->executeMode) + " ToolMoved " + std::to_string(q->toolMoved),
-      "Tips " + std::to_string(tips_.size()),
-  };
-  for (size_t a = 0; a < tips_.size(); ++a) {
-    const double nominal = tips_[a]->Diameter();
-    const double measured = nominal + 0.0001 * SimUnitNoise(s->settings.seed, probeKey, a + 1, 1);
-    const double stddev = 0.00005 + 0.00005 * std::fabs(SimUnitNoise(s->settings.seed, probeKey, a + 1, 2));
-    lines.push_back("TIP " + tips_[a]->Name() + " Nominal " + FormatFixed(nominal, 5) + " Measured " +
-                    FormatFixed(measured, 5) + " StdDev " + FormatFixed(stddev, 5));
-  }
-  lines.push_back("Result OK");
-  const std::string file = ResolveCase(dir_ + name_ + ".Results");
-  if (!WriteLines(file, lines)) {
-    s->Journal("QUALIFY " + name_ + " FAILED: " + file + " cannot be written");
-    return false;
-  }
-  s->Journal("QUALIFIED " + name_ + " with " + q->tool->ID() + " -> " + file);
-  return true;
 }
 
 SimProbes::SimProbes(std::weak_ptr<SimSession> session) : session_(std::move(session)) {

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -1049,11 +1050,118 @@ TEST_F(SimHostProbes, QualificationWritesTheResultsWithTheSettingsUsed) {
     const auto w = SimWords(line);
     if (w.empty() || w[0] != "TIP") continue;
     ++tips;
-    ASSERT_EQ(w.size(), 8u);
+    ASSERT_EQ(w.size(), 10u);
     EXPECT_NEAR(Val(w[5]), 0.0787, 0.0001);
+    // The form error spans the hits, wider than their standard deviation.
+    EXPECT_EQ(w[8], "Form");
+    EXPECT_GT(Val(w[9]), Val(w[7]));
   }
   EXPECT_EQ(tips, 2);
   EXPECT_TRUE(Journaled("QUALIFY PROBE1"));
+  EXPECT_FALSE(IsRegularFile(install + "/probes/PROBE1.Results.tmp"));
+}
+
+// Settings a station could leave out of range, one at a time: each fails at
+// once, before any hit, and the journal says which. QualifyFails fails a probe
+// after its hits.
+TEST_F(SimHostProbes, QualificationFailsForSettingsOutOfRangeAndForProbesSetToFail) {
+  auto probe = part->Probes()->ItemByName("PROBE1");
+  auto settings = [&] {
+    auto q = std::make_shared<SimQualSettings>();
+    q->SetTool(part->Tools()->Item(1));
+    q->SetMode(100);
+    return q;
+  };
+  const std::vector<std::pair<std::function<void(SimQualSettings&)>, std::string>> bad = {
+      {[](SimQualSettings& q) { q.SetNumHits(3.9); }, "NumHits 3.9"},
+      {[](SimQualSettings& q) { q.SetNumHits(1000); }, "NumHits 1000"},
+      {[](SimQualSettings& q) { q.SetMoveSpeed(0); }, "MoveSpeed 0"},
+      {[](SimQualSettings& q) { q.SetTouchspeed(-1); }, "Touchspeed -1"},
+      {[](SimQualSettings& q) { q.SetPreHit(0); }, "PreHit 0"},
+      {[](SimQualSettings& q) { q.SetMode(7); }, "Mode 7"},
+      {[](SimQualSettings& q) { q.SetExecuteMode(1); }, "ExecuteMode 1"},
+      {[](SimQualSettings& q) { q.SetToolMoved(2); }, "ToolMoved 2"}};
+  for (const auto& [spoil, what] : bad) {
+    auto q = settings();
+    spoil(*q);
+    const auto before = clock.ElapsedMs();
+    EXPECT_FALSE(probe->Qualify2(q)) << what;
+    EXPECT_EQ(clock.ElapsedMs(), before) << what;
+    EXPECT_EQ(Journal().back().rfind("QUALIFY PROBE1 FAILED: " + what + ": ", 0), 0u) << Journal().back();
+  }
+  EXPECT_FALSE(IsRegularFile(install + "/probes/PROBE1.Results"));
+  // The edges that are taken.
+  auto edge = settings();
+  edge->SetNumHits(4.9);
+  edge->SetTouchspeed(0.5);
+  edge->SetMode(0);
+  edge->SetToolMoved(1);
+  EXPECT_TRUE(probe->Qualify2(edge));
+
+  Ini({"QualifyFails = other star5"});
+  Start(*host);
+  auto star = part->Probes()->ItemByName("STAR5");
+  const auto before = clock.ElapsedMs();
+  EXPECT_FALSE(star->Qualify2(settings()));
+  EXPECT_GT(clock.ElapsedMs(), before);
+  EXPECT_TRUE(Journaled("QUALIFY STAR5 FAILED: the probe did not qualify (QualifyFails)"));
+  EXPECT_FALSE(IsRegularFile(install + "/probes/STAR5.Results"));
+  EXPECT_TRUE(probe->Qualify2(settings()));
+}
+
+// 100 ms a hit with the default speeds; a sphere that has moved is found first, with 25 hits.
+TEST_F(SimHostProbes, QualificationTakesLongerAfterTheSphereMovedAndAtLowerSpeeds) {
+  auto probe = part->Probes()->ItemByName("PROBE1");  // 2 tips
+  auto q = probe->QualificationSettings();
+  q->SetTool(part->Tools()->Item(1));
+  auto took = [&] {
+    const auto before = clock.ElapsedMs();
+    EXPECT_TRUE(probe->Qualify2(q));
+    return clock.ElapsedMs() - before;
+  };
+  EXPECT_EQ(took(), 5 * 2 * 100);
+  q->SetToolMoved(1);
+  EXPECT_EQ(took(), (25 + 5 * 2) * 100);
+  q->SetToolMoved(0);
+  q->SetTouchspeed(0.5);  // the pre-hit distance takes twice as long
+  EXPECT_EQ(took(), 5 * 2 * 150);
+}
+
+TEST_F(SimHostProbes, ResultsFileCanComeLateGoToTheInstallationOrNotComeAtAll) {
+  const std::string inProbes = install + "/probes/PROBE1.Results", inInstall = install + "/PROBE1.Results";
+  Ini({"ResultsDelay = 2000"});
+  Start(*host);
+  auto probe = part->Probes()->ItemByName("PROBE1");
+  auto q = probe->QualificationSettings();
+  q->SetTool(part->Tools()->Item(1));
+  EXPECT_TRUE(probe->Qualify2(q));
+  EXPECT_FALSE(IsRegularFile(inProbes));
+  clock.Wait(1999);
+  EXPECT_FALSE(IsRegularFile(inProbes));
+  clock.Wait(1);
+  EXPECT_TRUE(IsRegularFile(inProbes));
+  // A blocking sleep runs no timer; the host's next call writes what is due.
+  fs::remove(inProbes);
+  EXPECT_TRUE(probe->Qualify2(q));
+  clock.Sleep(2000);
+  EXPECT_FALSE(IsRegularFile(inProbes));
+  probe->Name();
+  EXPECT_TRUE(IsRegularFile(inProbes));
+  EXPECT_FALSE(IsRegularFile(inProbes + ".tmp"));
+
+  fs::remove(inProbes);
+  Ini({"ResultsDir = install"});
+  Start(*host);
+  EXPECT_TRUE(probe->Qualify2(q));
+  EXPECT_TRUE(IsRegularFile(inInstall));
+  EXPECT_FALSE(IsRegularFile(inProbes));
+
+  fs::remove(inInstall);
+  Ini({"ResultsDir = NONE"});
+  Start(*host);
+  EXPECT_TRUE(probe->Qualify2(q));
+  EXPECT_FALSE(IsRegularFile(inInstall));
+  EXPECT_FALSE(IsRegularFile(inProbes));
 }
 
 // --- The demo installation -----------------------------------------------------------
