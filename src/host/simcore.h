@@ -58,6 +58,9 @@ struct SimSettings {
   // Probe qualification (simqualify.cpp).
   std::vector<std::string> qualifyFails;  // probes whose qualification fails (names as written)
   int resultsDelay = 0;                   // ms after Qualify2 before the results file appears
+  // A probe's qualification settings as the host first hands them out
+  // (NumHits, MoveSpeed, Touchspeed, PreHit).
+  double qualNumHits = 5, qualMoveSpeed = 20, qualTouchspeed = 1, qualPreHit = 1;
   enum class ResultsDir { Probe, Install, None };
   ResultsDir resultsDir = ResultsDir::Probe;  // where the results file goes
 

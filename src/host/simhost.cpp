@@ -113,6 +113,19 @@ SimSettings SimSettings::Load(const std::string& install, const std::string& bla
   if (has("CHECKLOCKOWNER")) s.checkLockOwner = OnOff(keys["CHECKLOCKOWNER"], s.checkLockOwner);
   if (has("RETHROWHANDLERERRORS"))
     s.rethrowHandlerErrors = OnOff(keys["RETHROWHANDLERERRORS"], s.rethrowHandlerErrors);
+  if (has("QUALDEFAULTS")) {
+    // "NumHits 4 Touchspeed 0": names and values in pairs, any case.
+    const auto w = SimWords(keys["QUALDEFAULTS"]);
+    for (size_t i = 0; i + 1 < w.size(); i += 2) {
+      if (!IsNumeric(w[i + 1])) continue;
+      const std::string k = UCase(w[i]);
+      const double v = Val(w[i + 1]);
+      if (k == "NUMHITS") s.qualNumHits = v;
+      if (k == "MOVESPEED") s.qualMoveSpeed = v;
+      if (k == "TOUCHSPEED") s.qualTouchspeed = v;
+      if (k == "PREHIT") s.qualPreHit = v;
+    }
+  }
   if (has("QUALIFYFAILS")) s.qualifyFails = SimWords(keys["QUALIFYFAILS"]);
   if (has("RESULTSDELAY")) s.resultsDelay = std::max(0, IntOr(keys["RESULTSDELAY"], s.resultsDelay));
   if (has("RESULTSDIR")) {
@@ -401,7 +414,7 @@ std::shared_ptr<HostPart> SimParts::Add(const std::string& name, int number, con
     return nullptr;
   }
   auto program = std::make_shared<SimPart>(session_, s->install + n + ".prg", SimProgramText{});
-  s->Journal("ADD " + n);
+  s->Journal("ADD " + n + (machine.empty() ? "" : " machine " + machine));
   s->programs.push_back(program);
   s->active = program;
   s->Fire("OnOpenPartProgram", [&](HostEvents& e) { e.OnOpenPartProgram(program.get()); });

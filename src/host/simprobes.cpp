@@ -102,7 +102,13 @@ void SimProbe::SelectAllTips() { SimLive(session_)->Journal("SELECT ALL TIPS " +
 std::shared_ptr<HostQualificationSettings> SimProbe::QualificationSettings() {
   auto s = SimLive(session_);
   auto& settings = s->qualification[UCase(name_)];
-  if (!settings) settings = std::make_shared<SimQualSettings>();
+  if (!settings) {
+    settings = std::make_shared<SimQualSettings>();
+    settings->numHits = s->settings.qualNumHits;
+    settings->moveSpeed = s->settings.qualMoveSpeed;
+    settings->touchspeed = s->settings.qualTouchspeed;
+    settings->preHit = s->settings.qualPreHit;
+  }
   return settings;
 }
 

@@ -17,7 +17,9 @@ class Probe : public ::testing::Test {
       s.Put(std::string("host/") + file, ReadFile(host / file));
     Host("");
   }
-  void Host(const std::string& more) { s.Put("host/simhost.ini", "Version = Quorvex 5.1\r\nCommandTime = 0\r\n" + more); }
+  void Host(const std::string& more, const std::string& version = "Quorvex 5.1") {
+    s.Put("host/simhost.ini", "Version = " + version + "\r\nCommandTime = 0\r\n" + more);
+  }
   void Set(const std::string& key, const std::string& value) { ini = WithLine(ini, key + " =", key + " = " + value); }
   RunResult Run(const std::string& script, const std::vector<std::string>& args = {}) {
     s.Put("zarv.ini", ini);
@@ -68,6 +70,59 @@ TEST_F(Probe, OneProbeAndOneSphereWithoutTheSphereQuestionStartAtOnce) {
   EXPECT_FALSE(r.Has("WINDOW: frmSelect shown")) << r.transcript;
   EXPECT_NE(SettingsOf("PROBE1").find("ToolMoved 0"), std::string::npos) << SettingsOf("PROBE1");
   ExpectFinished(r);
+}
+
+TEST_F(Probe, OutOfRangeSettingsAreRepairedAndTheRestKept) {
+  Host("QualDefaults = NumHits 4 Touchspeed 0.5 MoveSpeed 0 PreHit 0\r\n");
+  RunResult r = Run("press mnuProbeCal\npress frmSelect.cmdOK\npress frmShow.cmdClose\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_NE(SettingsOf("PROBE1").find("NumHits 25 MoveSpeed 20 Touchspeed 0.5 PreHit 1"), std::string::npos)
+      << SettingsOf("PROBE1");
+  for (const char* repaired : {"Probe Settings: Numhits: 4", "Probe Settings: Movespeed: 0", "Probe Settings: Prehit: 0"})
+    EXPECT_NE(Log().find(repaired), std::string::npos) << repaired;
+  EXPECT_EQ(Log().find("Probe Settings: Touchspeed:"), std::string::npos);
+
+  Host("QualDefaults = NumHits 5 Touchspeed 0\r\n");
+  r = Run("press mnuProbeCal\npress frmSelect.cmdOK\npress frmShow.cmdClose\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_NE(SettingsOf("PROBE1").find("NumHits 5 MoveSpeed 20 Touchspeed 1 PreHit 1"), std::string::npos)
+      << SettingsOf("PROBE1");
+  EXPECT_NE(Log().find("Probe Settings: Touchspeed: 0"), std::string::npos);
+}
+
+TEST_F(Probe, AFailedQualificationIsToldAndCancelled) {
+  Host("QualifyFails = PROBE1\r\n");
+  const RunResult r = Run("press mnuProbeCal\npress frmSelect.cmdOK\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("MESSAGE: Probe Qualification failed. Contact System Administrator.\n")) << r.transcript;
+  EXPECT_FALSE(r.Has("An error occurred while accessing probe information"));
+  EXPECT_NE(Journal().find("CANCEL PROBES"), std::string::npos);
+  ExpectFinished(r);
+}
+
+TEST_F(Probe, TheResultsAreLookedForThreeTimes) {
+  // Written 2 s after the qualification: found at the third look (1.5 s apart).
+  Host("ResultsDelay = 2000\r\n");
+  RunResult r = Run("press mnuProbeCal\npress frmSelect.cmdOK\npress frmShow.cmdClose\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_NE(Log().find("ShowFile: Showing " + (s.Home() / "host/probes/PROBE1.Results").string()), std::string::npos);
+
+  // None at all.
+  Host("ResultsDir = NONE\r\n");
+  r = Run("press mnuProbeCal\npress frmSelect.cmdOK\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("MESSAGE: Probe Results file could not be found.  It is likely that the probe qualification did "
+                    "not succeed.  Please Contact System Administrator.\n"))
+      << r.transcript;
+  ExpectFinished(r);
+}
+
+TEST_F(Probe, AnOlderHostGetsTheInterfaceAsTheThirdArgument) {
+  Host("", "Quorvex 3.2");
+  s.Put("../system/QUOLAB.INI", "WarnMeasAllTips = 0\r\n");
+  const RunResult r = Run("press mnuProbeCal\npress frmSelect.cmdCancel\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_NE(Journal().find("ADD 0 machine CMM1"), std::string::npos) << Journal();
 }
 
 TEST_F(Probe, CancelEscapeAndTheCloseBoxNeverStartTheMachine) {
