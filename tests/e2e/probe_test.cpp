@@ -125,6 +125,28 @@ TEST_F(Probe, AnOlderHostGetsTheInterfaceAsTheThirdArgument) {
   EXPECT_NE(Journal().find("ADD 0 machine CMM1"), std::string::npos) << Journal();
 }
 
+TEST_F(Probe, NoSphereStopsAndAnUnknownProbeIsTheProbeInformationErrorAndBothFinish) {
+  s.Put("host/tools.txt", "! no spheres\r\n");
+  RunResult r = Run("press mnuProbeCal\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("MESSAGE: There are no artifacts (tools) to measure.\n")) << r.transcript;
+  ExpectFinished(r);
+
+  s.Put("host/tools.txt", "SPHERE1 0.7500\r\n");
+  r = Run("press mnuProbeCal\nset frmSelect.cmbProbe NOSUCH\npress frmSelect.cmdOK\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  // The transcript writes the box's line breaks as "\\n".
+  EXPECT_TRUE(r.Has("MESSAGE: An error occurred while accessing probe information\\nPossible causes of the error are:"
+                    "\\n1.  A probe file converted to a newer version of Quorvex\\n2.  A probe file lacking hardware "
+                    "definition\\nPlease contact System Administrator.\n"))
+      << r.transcript;
+  EXPECT_NE(Log().find("mnuProbeCal_Click: Error occurred: the probe NOSUCH is not known to the host"),
+            std::string::npos);
+  EXPECT_EQ(Journal().find("QUALIFY"), std::string::npos);
+  ExpectFinished(r);
+  EXPECT_NE(Journal().find("CLOSEALL"), std::string::npos);
+}
+
 TEST_F(Probe, CancelEscapeAndTheCloseBoxNeverStartTheMachine) {
   const RunResult r = Run("press mnuProbeCal\npress frmSelect.cmdCancel\npress mnuProbeCal\nkey frmSelect escape\n");
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
