@@ -17,6 +17,7 @@
 #                                                 analysis report of a measured
 #                                                 demo part: a section's table
 #                                                 and picture
+#   qualify.png                                   the probe qualification dialog
 #   main-analysis-waiting.png                     the main window after it, its
 #                                                 status line with the report
 #                                                 waiting for its verdict
@@ -296,6 +297,17 @@ sleep 1
 click_in "$options" 474 421   # Exit: the zone panels come back
 sleep 1
 window_shot "$window" main-analysis-waiting.png
+stop
+
+# The qualification dialog, opened by a click on the probe picture of the
+# main window (the simulated host lists two probes and two spheres).
+start "Language = 1"
+click_in "$window" 953 823   # the probe picture
+qualify=$(await_window "$window") || fail "the qualification dialog did not show"
+sleep 0.5
+window_shot "$qualify" qualify.png
+xdotool key Escape || true
+sleep 1
 stop
 
 rm -f "$out/station.log"

@@ -16,7 +16,7 @@ FrmSelect::FrmSelect(Forms& forms, Core& core) : Form(forms, "frmSelect"), core_
                                             std::tuple{"lblArtifact", "cmbArtifact", "Artifact"}}) {
     Control& l = Add(ControlType::Label, label);
     l.SetCaption(caption);
-    l.Move(kMargin, top + 60, kLabelWidth, kRowHeight - 60);
+    l.Move(kMargin, top + 120, kLabelWidth, kRowHeight - 120);  // centred on its box
     Add(ControlType::ComboBox, box).Move(kBoxLeft, top, kBoxWidth, kRowHeight);
     top += kRow + 120;
   }
@@ -34,7 +34,7 @@ FrmSelect::FrmSelect(Forms& forms, Core& core) : Form(forms, "frmSelect"), core_
     Control& l = Add(ControlType::Label, label);
     l.SetContainer("frmMoved");
     l.SetCaption(caption);
-    l.Move(left + 420, 450, 1000, 390);
+    l.Move(left + 420, 510, 1000, 330);
   }
   (*this)("optYes").SetValue(1);
   top += 1080 + 240;
