@@ -280,6 +280,8 @@ class Form {
   // The window's key preview: when set, every key pressed in the window, in a
   // control or on the window itself, comes here (13 Enter, 27 Escape, characters
   // as their codes) and the controls see none.
+  // The keys the window takes before its controls (empty: every key).
+  std::vector<int> previewKeys;
   std::function<void(int keyCode)> onKeyDown;
 
   // Paints the window now (Form_Paint translates its captions) and remembers

@@ -183,7 +183,7 @@ void HostConnection::StartQVX(bool showProgress, bool keepVisible, Form& mainWin
     c.WriteLog("StartQVX: Error occurred: " + std::string(e.what()), 0);
     ReleaseAll();
     HostApp_.reset();
-    c.Tell("Unable to attach Quorvex.  Interface will run in TEST mode");
+    c.WriteLog(c.Translate("Unable to attach Quorvex.  Interface will run in TEST mode") + ".", 0, station.NormalStart());
     station.gInterface = "TEST";
     station.gHostVersion = c.Translate("TEST");
     return;

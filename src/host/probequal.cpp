@@ -6,7 +6,6 @@
 #include "foundation/text.h"
 
 namespace zarvane {
-namespace fs = std::filesystem;
 
 ProbeQualification::ProbeQualification(Core& core, Station& station, HostConnection& host)
     : form(core.forms, core), c(core), station_(station), host_(host) {
@@ -26,7 +25,36 @@ void ProbeQualification::Status(const std::string& englishText) {
   c.WriteLog(englishText, 9);
 }
 
+bool ProbeQualification::RefusedWhileBusy() {
+  if (running_) {
+    c.Tell("A probe qualification is running; please wait until it has finished");
+    return true;
+  }
+  if (station_.hostBusy > 0 || (station_.measuring && station_.measuring())) {
+    c.Tell("The CMM host is running another part program; please wait until it has finished");
+    return true;
+  }
+  return false;
+}
+
+void ProbeQualification::ShowModal(const std::function<void()>& show) {
+  const bool busy = c.forms.Busy();
+  c.forms.SetBusy(false);
+  show();
+  c.forms.SetBusy(busy);
+}
+
+template <class T>
+std::shared_ptr<T> ProbeQualification::Required(std::shared_ptr<T> object, const char* what) {
+  if (!object) throw RuntimeError(91, std::string("Object variable or With block variable not set (") + what + ")");
+  return object;
+}
+
 void ProbeQualification::ProbeUtilities() {
+  if (RefusedWhileBusy()) {
+    if (station_.gCommandWord == "/PQ") station_.TriggerExit();
+    return;
+  }
   const bool interactive = Interactive(), switchMode = OperatorModeSwitch();
   Control& picture = station_.frmMain("picProbe");
   Control& label = station_.frmMain("lblProbe");
@@ -40,15 +68,16 @@ void ProbeQualification::ProbeUtilities() {
       label.SetCaption(c.Translate("Loading..."));
     }
     const std::string alternative = Trim(c.GetKeyVal(c.gIniFile, "AltProbeCalibrationProgram"));
-    if (!alternative.empty() && c.FileExists(alternative, true)) {
-      if (!station_.InTestMode())
-        host_.RunQVXProg(ResolveCase(alternative), interactive, station_.frmMain, station_.frmSplash, "");
+    if (!alternative.empty() && c.FileExists(alternative, true) && !station_.InTestMode()) {
+      host_.RunQVXProg(ResolveCase(alternative), interactive, station_.frmMain, station_.frmSplash, "");
     } else {
+      // In TEST mode the built-in qualification says why nothing runs.
       mnuProbeCal_Click();
-      while (c.FindWindowByTitle("Probe Utilities") && c.platform.clock) c.platform.clock->Wait(100);
+      while (c.FindWindowByTitle("Probe Utilities") && !station_.Exited() && c.platform.clock)
+        c.platform.clock->Wait(100);
     }
   } catch (const std::exception& e) {
-    c.WriteLog("ProbeUtilities: Error occurred: " + std::string(e.what()), 0, true);
+    c.WriteLog("ProbeUtilities: Error occurred: " + std::string(e.what()), 0, Interactive());
   }
   // Whatever happened, the main window gets its command back.
   if (interactive) {
@@ -70,7 +99,23 @@ void ProbeQualification::ProbeUtilities() {
 }
 
 void ProbeQualification::mnuProbeCal_Click() {
+  if (RefusedWhileBusy()) return;
   c.WriteLog("mnuProbeCal_Click: Start", 0);
+  // One qualification at a time, and no part program while it runs: the host
+  // counts as busy, the commands that would start either wait.
+  struct Running {
+    ProbeQualification& q;
+    explicit Running(ProbeQualification& p) : q(p) {
+      q.running_ = true;
+      ++q.station_.hostBusy;
+      for (const char* name : {"picProbe", "lblProbe", "mnuProbeCal"}) q.station_.frmMain(name).SetEnabled(false);
+    }
+    ~Running() {
+      q.running_ = false;
+      --q.station_.hostBusy;
+      for (const char* name : {"picProbe", "lblProbe", "mnuProbeCal"}) q.station_.frmMain(name).SetEnabled(true);
+    }
+  } running(*this);
   std::optional<Forms::BusyScope> busy;
   if (Interactive()) busy.emplace(c.forms);
   try {
@@ -119,7 +164,7 @@ void ProbeQualification::Qualify() {
   if (!host_.HostParts_ && host_.HostApp_) host_.HostParts_ = host_.HostApp_->PartPrograms();
   if (!host_.HostParts_) c.Tell("Quorvex parts not be attached");
   AddScratchPart();
-  if (!host_.HostPart_) {
+  if (!host_.HostPart_ && host_.HostApp_) {
     c.WriteLog("mnuProbeCal_Click: Part 0.prg could not be created; attaching Quorvex again.", 0);
     // Attached again through the connection, so its event sinks stay connected.
     host_.HostApp_.reset();
@@ -144,12 +189,13 @@ void ProbeQualification::Qualify() {
   host_.HostCommands_->InsertionPointAfter(commands > 0 ? host_.HostCommands_->Item(commands) : nullptr);
 
   Status("Acquiring probes...");
-  host_.HostProbes_ = host_.HostPart_->Probes();
+  host_.HostProbes_ = Required(host_.HostPart_->Probes(), "Probes");
   const int probeCount = host_.HostProbes_->Count();
   c.WriteLog("mnuProbeCal_Click: Probes: " + std::to_string(probeCount), 5);
   if (host_.HostIsNewVersion()) host_.HostProbes_->SetVisible(false);
 
   form.Load();
+  form.Reset();
   form.SetCaption(c.Translate("Qualification Options"));
   Status("Loading probes...");
   Control& probes = form("cmbProbe");
@@ -172,7 +218,7 @@ void ProbeQualification::Qualify() {
 
   Status("Loading tools...");
   c.WriteLog("Setting tools", 9);
-  tools_ = host_.HostPart_->Tools();
+  tools_ = Required(host_.HostPart_->Tools(), "Tools");
   const int toolCount = tools_->Count();
   c.WriteLog("mnuProbeCal_Click: Tools: " + std::to_string(toolCount), 5);
   Control& artifacts = form("cmbArtifact");
@@ -197,7 +243,7 @@ void ProbeQualification::Qualify() {
   if (UCase(Trim(c.GetKeyVal(c.gIniFile, "DefToolMoved"))) == "NO") form("optNo").SetValue(1);
 
   Status("Choose Probe/Artifact");
-  if (artifacts.Enabled() || probes.Enabled() || form("frmMoved").Enabled()) form.Show(true);
+  if (artifacts.Enabled() || probes.Enabled() || form("frmMoved").Enabled()) ShowModal([this] { form.Show(true); });
   if (Trim(artifacts.Text()).empty() || Trim(probes.Text()).empty()) {
     c.WriteLog("mnuProbeCal_Click: Cancelled.", 0);
     host_.HostProbes_->CancelChanges();
@@ -216,7 +262,7 @@ void ProbeQualification::Qualify() {
   Status("Set Parameters...");
   tool_ = tools_->ItemById(artifacts.Text());
   if (!tool_) throw std::runtime_error("the artifact " + artifacts.Text() + " is not known to the host");
-  settings_ = probe_->QualificationSettings();
+  settings_ = Required(probe_->QualificationSettings(), "QualificationSettings");
   settings_->SetToolMoved(form("optYes").Value() == 1 ? 1 : 0);
   settings_->SetTool(tool_);
   settings_->SetMode(100);
@@ -242,7 +288,15 @@ void ProbeQualification::Qualify() {
 
   Status("Qualify...");
   c.WriteLog("mnuProbeCal_Click: Qualifying probe " + name, 0);
-  const auto started = fs::file_time_type::clock::now();
+  // What is there now is not this qualification's result.
+  before_.clear();
+  for (const std::string& dir : {path, host_.gHostPath, station_.gProbeDir}) {
+    if (dir.empty()) continue;
+    const std::string file = ResolveCase(JoinPath(dir, name + ".Results"));
+    std::error_code ec;
+    const auto time = fs::last_write_time(OsPath(NativePath(file)), ec);
+    if (!ec) before_[file] = {time, fs::file_size(OsPath(NativePath(file)), ec)};
+  }
   if (!probe_->Qualify2(settings_)) {
     c.Tell("Probe Qualification failed. Contact System Administrator");
     if (host_.MainWindowExists() && host_.HostProbes_) host_.HostProbes_->CancelChanges();
@@ -252,9 +306,10 @@ void ProbeQualification::Qualify() {
   host_.HostProbes_->SaveChanges();
   c.WriteLog("mnuProbeCal_Click: Probe " + name + " in " + path, 5);
   if (!path.empty()) c.ChangeDir(path);
-  const std::string results = FindResults(name, path, started);
+  const std::string results = FindResults(name, path);
   if (!results.empty()) {
-    if (PrintShow) PrintShow("Results", results, "SHOW", 0);
+    if (PrintShow) ShowModal([&] { PrintShow("Results", results, "SHOW", 0); });
+    else c.WriteLog("mnuProbeCal_Click: " + results + " is not shown: no report display.", 0);
   } else {
     c.Tell("Probe Results file could not be found.  It is likely that the probe qualification did not succeed.  "
            "Please Contact System Administrator");
@@ -262,18 +317,22 @@ void ProbeQualification::Qualify() {
   c.ChangeDir(c.gHome);
 }
 
-std::string ProbeQualification::FindResults(const std::string& probe, const std::string& probePath,
-                                            fs::file_time_type since) {
+std::string ProbeQualification::FindResults(const std::string& probe, const std::string& probePath) {
   for (int attempt = 1; attempt <= 3; ++attempt) {
     if (attempt > 1 && c.platform.clock) c.platform.clock->Wait(1500);
     for (const std::string& dir : {probePath, host_.gHostPath, station_.gProbeDir}) {
       if (dir.empty()) continue;
       const std::string file = ResolveCase(JoinPath(dir, probe + ".Results"));
       std::error_code ec;
-      const auto written = fs::last_write_time(OsPath(NativePath(file)), ec);
-      // Only today's result counts: an older file that stayed is not it.
-      if (!ec && written >= since - std::chrono::seconds(1)) return file;
-      if (!ec) c.WriteLog("mnuProbeCal_Click: " + file + " is older than this qualification.", 0);
+      const auto time = fs::last_write_time(OsPath(NativePath(file)), ec);
+      if (ec) continue;
+      // Only this qualification's result counts: a file that was there before
+      // and has not changed is an old one that could not be moved aside.
+      const auto old = before_.find(file);
+      if (old == before_.end() || old->second.first != time ||
+          old->second.second != fs::file_size(OsPath(NativePath(file)), ec))
+        return file;
+      c.WriteLog("mnuProbeCal_Click: " + file + " is from an earlier qualification.", 0);
     }
   }
   return "";

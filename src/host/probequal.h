@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,7 @@
 #include "station/station.h"
 
 namespace zarvane {
+namespace fs = std::filesystem;
 
 class ProbeQualification : public ProbeQualifier {
  public:
@@ -30,6 +32,7 @@ class ProbeQualification : public ProbeQualifier {
   void mnuProbeCal_Click();
 
   FrmSelect form;
+  bool Running() const { return running_; }
 
  private:
   bool Interactive() const { return station_.gStartMode != StartMode::ProbeQualification; }
@@ -40,9 +43,15 @@ class ProbeQualification : public ProbeQualifier {
   void AddScratchPart();
   void Finish();
   void ShowProbeInformationError(const std::string& description);
+  // Refuses (with a message) while the host is busy or a measurement runs.
+  bool RefusedWhileBusy();
+  // Shows a modal window with the normal pointer.
+  void ShowModal(const std::function<void()>& show);
+  // The host's answer, or the "object not set" error when it gave nothing.
+  template <class T>
+  std::shared_ptr<T> Required(std::shared_ptr<T> object, const char* what);
   // The results file of `probe`, written after `since`; empty when none.
-  std::string FindResults(const std::string& probe, const std::string& probePath,
-                          std::filesystem::file_time_type since);
+  std::string FindResults(const std::string& probe, const std::string& probePath);
 
   Core& c;
   Station& station_;
@@ -51,6 +60,9 @@ class ProbeQualification : public ProbeQualifier {
   std::shared_ptr<HostTool> tool_;
   std::shared_ptr<HostProbe> probe_;
   std::shared_ptr<HostQualificationSettings> settings_;
+  bool running_ = false;
+  // The results files that were there before Qualify2: time and size.
+  std::map<std::string, std::pair<fs::file_time_type, std::uintmax_t>> before_;
 };
 
 }  // namespace zarvane

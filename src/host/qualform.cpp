@@ -52,11 +52,24 @@ FrmSelect::FrmSelect(Forms& forms, Core& core) : Form(forms, "frmSelect"), core_
   ok.onClick = [this] { cmdOK_Click(); };
   cancel.onClick = [this] { cmdCancel_Click(); };
   (*this)("cmbProbe").onClick = [this] { cmbProbe_Click(); };
-  // Enter measures, Escape cancels, wherever the focus is.
+  // Enter measures and Escape cancels, wherever the focus is (but on a button);
+  // every other key goes to the control that has the focus.
+  previewKeys = {13, 27};
   onKeyDown = [this](int key) {
     if (key == 13) cmdOK_Click();
     else if (key == 27) cmdCancel_Click();
   };
+}
+
+void FrmSelect::Reset() {
+  // Nothing of an earlier qualification carries over: the sphere question
+  // starts at Yes, every choice is open.
+  for (const char* name : {"cmbProbe", "lblProbe", "cmbArtifact", "lblArtifact", "frmMoved", "optYes", "optNo",
+                           "lblYes", "lblNo"})
+    (*this)(name).SetEnabled(true);
+  (*this)("cmbProbe").SetToolTip("");
+  (*this)("cmbArtifact").SetToolTip("");
+  (*this)("optYes").SetValue(1);
 }
 
 void FrmSelect::Form_Paint() { core_.TranslateCaptions(*this, "frmSelect: Repaint: "); }

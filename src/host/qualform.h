@@ -4,6 +4,7 @@
 // Cancel. Enter measures, Escape and the close box cancel; a cancelled dialog
 // leaves both choices empty, which the caller reads as a cancel.
 
+#include <functional>
 #include <string>
 
 #include "foundation/core.h"
@@ -16,6 +17,8 @@ class FrmSelect : public Form {
   FrmSelect(Forms& forms, Core& core);
   void Form_Paint() override;
 
+  // Back to the state of a new dialog.
+  void Reset();
   void cmdOK_Click();
   void cmdCancel_Click();
   // Titles the dialog "Qualify: <probe path><probe name>" for the chosen probe.

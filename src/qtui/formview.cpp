@@ -889,6 +889,11 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
       return false;
     }
     case QEvent::KeyPress: {
+      // Enter or Space on a button presses that button, whatever the window previews.
+      const int pressed = static_cast<QKeyEvent*>(event)->key();
+      if (type == ControlType::CommandButton &&
+          (pressed == Qt::Key_Return || pressed == Qt::Key_Enter || pressed == Qt::Key_Space))
+        return false;
       if (ForwardKeyPreview(*static_cast<QKeyEvent*>(event))) return true;
       if (type != ControlType::ComboBox && type != ControlType::TextBox) return false;
       const int key = static_cast<QKeyEvent*>(event)->key();
@@ -904,6 +909,11 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
 bool FormView::ForwardKeyPreview(const QKeyEvent& event) {
   int code = 0;
   if (!form_ || !form_->onKeyDown || !KeyCodeOf(event, code) || !host_.Exists(form_)) return false;
+  // A window may preview only some keys (a dialog's Enter and Escape); the
+  // others go to the control that has the focus.
+  if (!form_->previewKeys.empty() &&
+      std::find(form_->previewKeys.begin(), form_->previewKeys.end(), code) == form_->previewKeys.end())
+    return false;
   Form* form = form_;
   host_.Dispatch([form, code] {
     if (form->onKeyDown) form->onKeyDown(code);

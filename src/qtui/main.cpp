@@ -137,7 +137,11 @@ struct ProbeSetup {
     }
     station.frmMain("mnuProbeCal").onClick = [this] { qualification.mnuProbeCal_Click(); };
     station.EnableCommand("mnuProbeCal");
+    station.qualifying = [this] { return qualification.Running(); };
+    station_ = &station;
   }
+  ~ProbeSetup() { station_->qualifying = nullptr; }
+  Station* station_ = nullptr;
   ProbeQualification qualification;
 };
 

@@ -169,7 +169,8 @@ void Station::Form_Initialize(const std::vector<std::string>& commandLine) {
 
   gInterface = UCase(c.GetKeyVal(c.gIniFile, "Interface"));
   if (gInterface.empty()) gInterface = "CMM1";
-  if (InTestMode()) c.WriteLog(c.Translate("Interface is in TEST mode"), 10, true);
+  // An unattended "/PQ" start has nobody to close a box: the log says it.
+  if (InTestMode()) c.WriteLog(c.Translate("Interface is in TEST mode"), 10, NormalStart());
 
   if (NormalStart()) {
     frmSplash("lblProductName")
@@ -329,6 +330,10 @@ void Station::TriggerExit() {
 void Station::cmdExit_Click() {
   if (measuring && measuring()) {
     c.Tell("A measurement is running; please wait until it has finished");
+    return;
+  }
+  if (qualifying && qualifying()) {
+    c.Tell("A probe qualification is running; please wait until it has finished");
     return;
   }
   c.WriteLog("cmdExit_Click: Start:", 5);

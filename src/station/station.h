@@ -133,6 +133,8 @@ class Station {
   void cmdExit_Click();
   // Whether a measurement run is in progress: Exit waits for it (set by the cycle).
   std::function<bool()> measuring;
+  // Whether a probe qualification is in progress: Exit waits for it.
+  std::function<bool()> qualifying;
   // Whether the analysis monitor is collecting results: an Exit the operator
   // confirms meanwhile takes effect when it has finished (ExitIfPending).
   std::function<bool()> analysing;

@@ -16,6 +16,9 @@ class Probe : public ::testing::Test {
     for (const char* file : {"probes/PROBE1.prb", "probes/STAR5.prb", "tools.txt"})
       s.Put(std::string("host/") + file, ReadFile(host / file));
     Host("");
+    // Scratch programs an earlier qualification left: they go first.
+    s.Put("host/0.prg", "! old\r\n");
+    s.Put("0.prg", "! old\r\n");
   }
   void Host(const std::string& more, const std::string& version = "Quorvex 5.1") {
     s.Put("host/simhost.ini", "Version = " + version + "\r\nCommandTime = 0\r\n" + more);
@@ -37,6 +40,7 @@ class Probe : public ::testing::Test {
   void ExpectFinished(const RunResult& r) {
     EXPECT_NE(Log().find("mnuProbeCal_Click: End"), std::string::npos) << Log();
     EXPECT_FALSE(s.Exists("host/0.prg"));
+    EXPECT_FALSE(s.Exists("0.prg"));
     EXPECT_FALSE(r.Has("ERROR:")) << r.transcript;
   }
 
@@ -147,8 +151,10 @@ TEST_F(Probe, NoSphereStopsAndAnUnknownProbeIsTheProbeInformationErrorAndBothFin
   EXPECT_NE(Journal().find("CLOSEALL"), std::string::npos);
 }
 
-TEST_F(Probe, CancelEscapeAndTheCloseBoxNeverStartTheMachine) {
-  const RunResult r = Run("press mnuProbeCal\npress frmSelect.cmdCancel\npress mnuProbeCal\nkey frmSelect escape\n");
+TEST_F(Probe, CancelAndEscapeNeverStartTheMachineAndGiveTheCommandBack) {
+  const RunResult r = Run(
+      "press mnuProbeCal\npress frmSelect.cmdCancel\npress picProbe\nkey frmSelect escape\n"
+      "expect lblProbe caption Click Probe to Qualify\nexpect picProbe enabled 1\nexpect mnuProbeCal enabled 1\n");
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   EXPECT_EQ(CountOf(Journal(), "CANCEL PROBES"), 2) << Journal();
   EXPECT_EQ(Journal().find("QUALIFY"), std::string::npos);
@@ -169,8 +175,7 @@ TEST_F(Probe, TestModeRefusesAndAnAlternativeProgramRunsInstead) {
   Set("AltProbeCalibrationProgram", (s.Home() / "quorvx programs/Cal.prg").string());
   r = Run("press picProbe\n");
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
-  EXPECT_NE(Log().find("RunQVXProg Start: Running: " + (s.Home() / "quorvx programs/Cal.prg").string()),
-            std::string::npos);
+  EXPECT_NE(Journal().find("EXECUTE Cal"), std::string::npos) << Journal();
   EXPECT_EQ(Log().find("mnuProbeCal_Click: Start"), std::string::npos);
   fs::remove(s.Home() / "quorvx programs/Cal.prg");
   r = Run("press picProbe\npress frmSelect.cmdCancel\n");
@@ -178,13 +183,26 @@ TEST_F(Probe, TestModeRefusesAndAnAlternativeProgramRunsInstead) {
   EXPECT_NE(Log().find("mnuProbeCal_Click: Start"), std::string::npos);
 }
 
+TEST_F(Probe, TheSphereQuestionStartsAtYesEachTime) {
+  const RunResult r = Run(
+      "press mnuProbeCal\npress frmSelect.optNo\npress frmSelect.cmdOK\npress frmShow.cmdClose\n"
+      "press mnuProbeCal\nexpect frmSelect.optYes value 1\npress frmSelect.cmdOK\npress frmShow.cmdClose\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_NE(SettingsOf("PROBE1").find("ToolMoved 1"), std::string::npos) << SettingsOf("PROBE1");
+}
+
 TEST_F(Probe, AProbeQualificationStartQualifiesAndEndsTheStation) {
   Set("WarnToolMoved", "NO");
+  Set("Operator_Mode", "ON");  // the host leaves operator mode while it qualifies
   fs::remove(s.Home() / "host/probes/STAR5.prb");
   s.Put("host/tools.txt", "SPHERE1 0.7500\r\n");
   const RunResult r = Run("press frmShow.cmdClose\n", {"/PQ"});
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
-  EXPECT_NE(Journal().find("QUALIFIED PROBE1 with SPHERE1"), std::string::npos) << Journal();
+  const std::string journal = Journal();
+  const size_t qualified = journal.find("QUALIFIED PROBE1 with SPHERE1");
+  ASSERT_NE(qualified, std::string::npos) << journal;
+  EXPECT_LT(journal.find("OPERATORMODE OFF"), qualified);
+  EXPECT_NE(journal.find("OPERATORMODE ON", qualified), std::string::npos);
   EXPECT_NE(Log().find("ProbeUtilities: /PQ: the station exits."), std::string::npos);
   EXPECT_NE(Log().find("cmdExit_Click: End:"), std::string::npos);
 }

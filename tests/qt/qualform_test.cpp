@@ -41,6 +41,18 @@ TEST_F(StationWindows, TheQualificationDialogMeasuresOnEnterCancelsOnEscapeAndFi
   QApplication::processEvents();
   EXPECT_FALSE(dialog.Visible());
   EXPECT_EQ(dialog("cmbProbe").Text(), "");  // read as a cancel
+
+  // Enter in a box measures: the choice stays.
+  dialog("cmbProbe").SetListIndex(0);
+  dialog.Show(false);
+  host.SyncAll();
+  auto* probe = View(dialog)->findChild<QWidget*>("cmbProbe");
+  ASSERT_NE(probe, nullptr);
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(probe, &enter);
+  QApplication::processEvents();
+  EXPECT_FALSE(dialog.Visible());
+  EXPECT_EQ(dialog("cmbProbe").Text(), "PROBE1");
 }
 
 }  // namespace
