@@ -144,6 +144,23 @@ void ProbeQualification::AddScratchPart() {
                                      : nullptr;
 }
 
+bool ProbeQualification::Offer(Control& box, Control& label, const std::vector<std::string>& items,
+                               const char* none, const char* toolTip) {
+  box.Clear();
+  for (const std::string& item : items) box.AddItem(item);
+  if (items.empty()) {
+    c.Tell(none);
+    return false;
+  }
+  box.SetListIndex(0);
+  // A single choice is made already: its box stays closed.
+  const bool one = items.size() == 1;
+  box.SetEnabled(!one);
+  label.SetEnabled(!one);
+  if (!one) box.SetToolTip(toolTip);
+  return true;
+}
+
 void ProbeQualification::Qualify() {
   if (station_.InTestMode()) {
     // An unattended "/PQ" start only logs it: no box waits for an operator.
@@ -198,45 +215,32 @@ void ProbeQualification::Qualify() {
   form.Reset();
   form.SetCaption(c.Translate("Qualification Options"));
   Status("Loading probes...");
-  Control& probes = form("cmbProbe");
-  probes.Clear();
+  std::vector<std::string> names;
   for (int i = 1; i <= probeCount; ++i)
     if (const auto p = host_.HostProbes_->Item(i)) {
       c.WriteLog("Probe file added: " + p->Name(), 5);
-      probes.AddItem(p->Name());
+      names.push_back(p->Name());
     }
-  if (probes.ListCount() == 0) {
-    c.Tell("There are no probe files to qualify");
+  Control& probes = form("cmbProbe");
+  if (!Offer(probes, form("lblProbe"), names, "There are no probe files to qualify", "Select probe to qualify"))
     return;
-  }
-  probes.SetListIndex(0);
   form.cmbProbe_Click();
-  const bool oneProbe = probes.ListCount() == 1;
-  probes.SetEnabled(!oneProbe);
-  form("lblProbe").SetEnabled(!oneProbe);
-  if (!oneProbe) probes.SetToolTip("Select probe to qualify");
 
   Status("Loading tools...");
   c.WriteLog("Setting tools", 9);
   tools_ = Required(host_.HostPart_->Tools(), "Tools");
   const int toolCount = tools_->Count();
   c.WriteLog("mnuProbeCal_Click: Tools: " + std::to_string(toolCount), 5);
-  Control& artifacts = form("cmbArtifact");
-  artifacts.Clear();
+  names.clear();
   for (int i = 1; i <= toolCount; ++i)
     if (const auto t = tools_->Item(i)) {
       c.WriteLog("Tool name:" + t->ID(), 5);
-      artifacts.AddItem(t->ID());
+      names.push_back(t->ID());
     }
-  if (artifacts.ListCount() == 0) {
-    c.Tell("There are no artifacts (tools) to measure");
+  Control& artifacts = form("cmbArtifact");
+  if (!Offer(artifacts, form("lblArtifact"), names, "There are no artifacts (tools) to measure",
+             "Select qualification sphere"))
     return;
-  }
-  artifacts.SetListIndex(0);
-  const bool oneTool = artifacts.ListCount() == 1;
-  artifacts.SetEnabled(!oneTool);
-  form("lblArtifact").SetEnabled(!oneTool);
-  if (!oneTool) artifacts.SetToolTip("Select qualification sphere");
 
   if (UCase(Trim(c.GetKeyVal(c.gIniFile, "WarnToolMoved"))) == "NO")
     for (const char* name : {"frmMoved", "optYes", "optNo", "lblYes", "lblNo"}) form(name).SetEnabled(false);

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/connection.h"
 #include "host/qualform.h"
@@ -43,6 +44,10 @@ class ProbeQualification : public ProbeQualifier {
   void AddScratchPart();
   void Finish();
   void ShowProbeInformationError(const std::string& description);
+  // Fills a choice box: none is told and false; one is chosen with the box
+  // and its label disabled; more are offered with the tooltip.
+  bool Offer(Control& box, Control& label, const std::vector<std::string>& items, const char* none,
+             const char* toolTip);
   // Refuses (with a message) while the host is busy or a measurement runs.
   bool RefusedWhileBusy();
   // Shows a modal window with the normal pointer.
