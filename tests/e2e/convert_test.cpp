@@ -203,3 +203,37 @@ TEST_F(Convert, RefusedFilesAndAnswersLeaveNothingBehind) {
 
 }  // namespace
 }  // namespace zarvane::e2e
+
+namespace zarvane::e2e {
+namespace {
+
+TEST_F(Convert, MakeNewPartConvertsThePointFileAndCopiesTheFilesUnderThePartName) {
+  std::vector<Pt> file = Ring(40, 1.0);
+  Append(file, Ring(40, 2.0), 0, 40);
+  s.Put("design/raw.pts", RawFile(file));
+  s.Put("design/raw.tol", "tolerances\r\n");
+  s.Put("design/any.op", "operation\r\n");
+  s.Put("blades/P9/P9.tol", "older tolerances\r\n");
+  const RunResult r = s.Run("answer text P9\nanswer text @HOME@/design/raw.pts\n" + Opening(true, true) +
+                            Rest("1", false) + "answer text @HOME@/design/raw.tol\nanswer text @HOME@/design/any.op\n" +
+                            "press mnuMakePart\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("MESSAGE: Part directory P9 already exists, will use it.")) << r.transcript;
+  EXPECT_EQ(s.File("blades/P9/P9.nom"), s.File("design/raw.nom"));
+  EXPECT_EQ(s.File("blades/P9/P9.nom").rfind("UNITS INCH\r\nNUM_SECT  2 \r\nSECTION A-A 40 1.00000\r\n", 0), 0u);
+  EXPECT_EQ(s.File("blades/P9/P9.tol"), "tolerances\r\n");
+  EXPECT_EQ(s.File("blades/P9/P9OLD.tol"), "older tolerances\r\n");
+  EXPECT_EQ(s.File("blades/P9/P9.op"), "operation\r\n");
+
+  // A report output is no nominal file: the part gets none.
+  const RunResult report = s.Run("answer text P10\nanswer text @HOME@/design/raw.pts\n" + Opening(false, true) +
+                                 Rest("1", false) + "answer text\nanswer text P10\nanswer text\nanswer text\nanswer text\n"
+                                 "answer text\npress mnuMakePart\n");
+  ASSERT_EQ(report.status, 0) << report.transcript << report.errors;
+  EXPECT_TRUE(s.Exists("design/raw.rpt"));
+  EXPECT_FALSE(s.Exists("blades/P10/P10.rpt") || s.Exists("blades/P10/P10.nom") || s.Exists("blades/P10/P10.pts"));
+  EXPECT_TRUE(fs::is_directory(s.Home() / "blades/P10"));
+}
+
+}  // namespace
+}  // namespace zarvane::e2e
