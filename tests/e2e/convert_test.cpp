@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <set>
 
 #include "harness.h"
 
@@ -233,6 +234,52 @@ TEST_F(Convert, MakeNewPartConvertsThePointFileAndCopiesTheFilesUnderThePartName
   EXPECT_TRUE(s.Exists("design/raw.rpt"));
   EXPECT_FALSE(s.Exists("blades/P10/P10.rpt") || s.Exists("blades/P10/P10.nom") || s.Exists("blades/P10/P10.pts"));
   EXPECT_TRUE(fs::is_directory(s.Home() / "blades/P10"));
+}
+
+}  // namespace
+}  // namespace zarvane::e2e
+
+namespace zarvane::e2e {
+namespace {
+
+// The demo's raw point file: three sections of 48 points, each point n at
+// x = c/2 (1 - cos t), y = 0.08 c sin(pi x / c) + 0.06 c sin t, t = 2 pi n / 48.
+int DemoIndex(double x, double y, double z) {
+  const double chord = 1.2 - 0.1 * std::round((z - 0.5) / 0.5);
+  for (int n = 0; n < 48; ++n) {
+    const double t = 2 * M_PI * n / 48, px = chord / 2 * (1 - std::cos(t));
+    const double py = 0.08 * chord * std::sin(M_PI * px / chord) + 0.06 * chord * std::sin(t);
+    if (std::fabs(px - x) < 6e-6 && std::fabs(py - y) < 6e-6) return n;
+  }
+  return -1;
+}
+
+TEST_F(Convert, TheDemoPointFileSortedInFullWalksEachContourFromTheNose) {
+  s.Put("pts/DemoScan.pts", ReadFile(fs::path(ZARVANE_DEMO_HOME) / "design" / "DemoScan.pts"));
+  const RunResult r = Run("DemoScan.pts", Opening(true, true) +
+                                              "answer text 1\nanswer yes\nanswer yes\nanswer text\nanswer text\n"
+                                              "answer yes\nanswer no\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  std::stringstream in(s.File("pts/DemoScan.nom"));
+  std::vector<std::vector<int>> sections;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("SECTION ", 0) == 0) sections.emplace_back();
+    double x, y, z;
+    if (!sections.empty() && std::sscanf(line.c_str(), "%lf %lf %lf", &x, &y, &z) == 3)
+      sections.back().push_back(DemoIndex(x, y, z));
+  }
+  ASSERT_EQ(sections.size(), 3u) << s.File("pts/DemoScan.nom");
+  for (const auto& walk : sections) {
+    ASSERT_EQ(walk.size(), 48u);
+    // Every point once, each next to the one before round the contour, the
+    // nose (the leading edge, x = 0: point 0) first.
+    EXPECT_EQ(std::set<int>(walk.begin(), walk.end()).size(), 48u);
+    EXPECT_EQ(walk.front(), 0);
+    for (size_t k = 1; k < walk.size(); ++k) {
+      const int step = (walk[k] - walk[k - 1] + 48) % 48;
+      EXPECT_TRUE(step == 1 || step == 47) << walk[k - 1] << " then " << walk[k];
+    }
+  }
 }
 
 }  // namespace
