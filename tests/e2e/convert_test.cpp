@@ -284,3 +284,35 @@ TEST_F(Convert, TheDemoPointFileSortedInFullWalksEachContourFromTheNose) {
 
 }  // namespace
 }  // namespace zarvane::e2e
+
+namespace zarvane::e2e {
+namespace {
+
+TEST(ConvertOnMeasure, APartWithOnlyItsPointFileGetsItsNominalFileAndBladeTxt) {
+  Station s;
+  std::string ini = GoldenIni("zarv_test_nombr.ini", s.Home());
+  ini = WithLine(ini, "SingleZone =", "SingleZone = OFF");
+  s.Put("zarv.ini", ini);
+  for (const char* file : {"Demo.tol", "Demo.op", "KT1.flv"})
+    s.Put(std::string("blades/Demo/") + file, ReadFile(fs::path(ZARVANE_DEMO_HOME) / "blades" / "Demo" / file));
+  s.Put("blades/Demo/Demo.pts", ReadFile(fs::path(ZARVANE_DEMO_HOME) / "design" / "DemoScan.pts"));
+  s.Put("blade_lookup_table.txt", "!Part Number   Program   Flavor\r\n");
+  const RunResult r = s.Run("select comboBlade(1) Demo\n" + Opening(true, true) +
+                            "answer text 1\nanswer yes\nanswer yes\nanswer text\nanswer text\nanswer yes\nanswer no\n"
+                            "press cmdGo\nset cmbSN(1) AB 12\npress frmInspOpt.cmdMeasure\nanswer yes\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  ASSERT_TRUE(s.Exists("blades/Demo/Demo.nom")) << r.transcript;
+  EXPECT_EQ(s.File("blades/Demo/Demo.nom").rfind("UNITS INCH\r\nNUM_SECT  3 \r\nSECTION A-A 48 0.50000\r\n", 0), 0u);
+  // The nominal reader takes it: blade.txt holds each section's leading
+  // edge (x = 0) and trailing edge (x = the chord) at its height.
+  std::string points;
+  for (int k = 0; k < 3; ++k)
+    for (double x : {0.0, 1.2 - 0.1 * k}) {
+      for (double v : {x, 0.0, 0.5 * (k + 1), 0.0, 0.0, 0.0}) points += Fixed(v) + std::string(14 - Fixed(v).size(), ' ');
+      points += "FULL\r\n";
+    }
+  EXPECT_NE(s.File("blade.txt").find("NUMBER_OF_SECTIONS 3\r\n" + points), std::string::npos) << s.File("blade.txt");
+}
+
+}  // namespace
+}  // namespace zarvane::e2e
