@@ -23,9 +23,14 @@ std::string WithExtension(const std::string& path, const std::string& ext) {
   return (hasDot ? path.substr(0, dot) : path) + "." + ext;
 }
 
-// The first line holding a value that is not a finite number (NaN, infinite,
-// or too large for a double): its number (1-based) and text; 0 when none.
-long NonFiniteLine(Core& c, const std::string& path, std::string& text) {
+// No coordinate of a blade comes near this; beyond it numbers no longer
+// print in the file's format.
+constexpr double kLargestValue = 1e9;
+
+// The first line holding a value that is no usable number (NaN, infinite, too
+// large for a double, or a decimal number beyond kLargestValue): its number
+// (1-based) and text; 0 when none. Whole numbers (point labels) may be large.
+long UnusableNumberLine(Core& c, const std::string& path, std::string& text) {
   LineReader in(NativePath(path));
   const bool comma = !c.gDotDecimal;
   std::string line;
@@ -35,7 +40,9 @@ long NonFiniteLine(Core& c, const std::string& path, std::string& text) {
       if (!w.empty() && (w[0] == '-' || w[0] == '+')) w.erase(0, 1);
       const bool named = w == "nan" || w == "inf" || w == "infinity" || StartsWith(w, "nan(") || w == "1.#inf" ||
                          w == "1.#qnan" || w == "1.#ind";
-      if (named || (IsNumeric(word, comma) && !std::isfinite(Val(word, comma)))) {
+      const bool decimal = word.find_first_of(comma ? ".,eE" : ".eE") != std::string::npos;
+      const double v = IsNumeric(word, comma) ? Val(word, comma) : 0;
+      if (named || !std::isfinite(v) || (decimal && std::fabs(v) > kLargestValue)) {
         text = line;
         return number;
       }
@@ -94,8 +101,9 @@ bool PointFileConverter::ConvertPts2(std::string& path) {
   const std::vector<std::string> labels = SectionLabels();
 
   std::string badLine;
-  if (const long bad = NonFiniteLine(c, path, badLine)) {
-    c.WriteLog(c.Translate("The point file holds a value that is no finite number in line") + " " + Num(bad) + ": " +
+  if (const long bad = UnusableNumberLine(c, path, badLine)) {
+    c.WriteLog(c.Translate("The point file holds a value that is infinite, not a number or beyond a billion in line") +
+                   " " + Num(bad) + ": " +
                    badLine + ". " + c.Translate("Conversion failed") + ".",
                0, true);
     return false;

@@ -181,7 +181,11 @@ TEST_F(Convert, RefusedFilesAndAnswersLeaveNothingBehind) {
   s.Put("pts/nan.pts", bad);
   r = Run("nan.pts", Opening(true, true));
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
-  EXPECT_TRUE(r.Has("value that is no finite number in line 2: 1.0 nan 1.0")) << r.transcript;
+  EXPECT_TRUE(r.Has("value that is infinite, not a number or beyond a billion in line 2: 1.0 nan 1.0")) << r.transcript;
+  bad.insert(0, "7 1.0 2.0 3.0\r\n1.0 2.0 -1.5e10\r\n");  // a label, then a huge value
+  s.Put("pts/nan.pts", bad);
+  r = Run("nan.pts", Opening(true, true));
+  EXPECT_TRUE(r.Has("beyond a billion in line 2: 1.0 2.0 -1.5e10")) << r.transcript;
 
   // Two sections and 69 labels: 68 is past them, then "2.5" ends it.
   std::vector<Pt> two = Ring(40, 1.0);
