@@ -46,9 +46,11 @@ std::vector<std::vector<long>> GatherSections(const std::vector<double>& z, cons
   return sections;
 }
 
-bool PointFileConverter::Question(const std::string& englishText, const std::string& englishTitle) {
-  c.WriteLog(c.Translate(englishText), 0);
-  return c.Ask(englishText, englishTitle);
+bool PointFileConverter::Question(const std::string& englishText, const std::string& englishTitle,
+                                  const std::string& suffix) {
+  const std::string text = c.Translate(englishText) + suffix;
+  c.WriteLog(text, 0);
+  return c.op.YesNo(text, c.Translate(englishTitle));
 }
 
 std::vector<std::string> PointFileConverter::SectionLabels() {

@@ -48,7 +48,9 @@ class PointFileConverter {
   SectionGeometry geometry;
 
  private:
-  bool Question(const std::string& englishText, const std::string& englishTitle);
+  // A Yes/No question: the translated text with `suffix` after it, logged at
+  // level 0, and the translated title.
+  bool Question(const std::string& englishText, const std::string& englishTitle, const std::string& suffix = "");
 };
 
 }  // namespace zarvane

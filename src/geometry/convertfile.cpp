@@ -90,7 +90,7 @@ bool PointFileConverter::ConvertPts2(std::string& path) {
                      c.Translate("File Conversion")))
     return false;
   const std::string kind =
-      Question(c.Translate("Convert file to nominal file (YES) or report file (NO)") + "?", "Nominal or Report file")
+      Question("Convert file to nominal file (YES) or report file (NO)", "Nominal or Report file", "?")
           ? "nom"
           : "rpt";
   bool metric = false;
@@ -181,10 +181,10 @@ bool PointFileConverter::ConvertPts2(std::string& path) {
   const long startOffset = start - 1;
 
   const std::string noseTitle = "Point 1 Nose/Tail Determination";
-  const bool resetNose = Question(c.Translate("Reset nose point to point 1") + "?", noseTitle);
+  const bool resetNose = Question("Reset nose point to point 1", noseTitle, "?");
   bool noseFirst = false;
   if (resetNose) {
-    noseFirst = Question(c.Translate("Is point 1 closest to the NOSE of the airfoil (YES), or TAIL (NO)") + "?", noseTitle);
+    noseFirst = Question("Is point 1 closest to the NOSE of the airfoil (YES), or TAIL (NO)", noseTitle, "?");
     c.WriteLog("ConvertPts2: Answer was: " + std::string(noseFirst ? "6" : "7"), 5);
   }
   const double defaultOffset = metric ? 5.08 : 0.2;
@@ -198,7 +198,7 @@ bool PointFileConverter::ConvertPts2(std::string& path) {
                                          c.Translate("TE Offset"), defaultText),
                            defaultOffset, "TE");
   const bool fullSort = Question("Would you like to full sort sections", "Section Sort");
-  const bool simpleSort = !fullSort && Question(c.Translate("Would you like to simple sort sections") + "?", "Section Sort");
+  const bool simpleSort = !fullSort && Question("Would you like to simple sort sections", "Section Sort", "?");
   const bool convertUnits = Question(metric ? "Current units are MM.  Would you like to convert to INCHES?"
                                             : "Current units are INCHES.  Would you like to convert to MM?",
                                      "Units Conversion");

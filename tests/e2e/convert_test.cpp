@@ -100,6 +100,7 @@ TEST_F(Convert, NominalFileLabelsFollowTheHeightsAndSectionsListTheirPointsFromT
   Append(file, c, 0, 29);
   s.Put("pts/blade.pts", RawFile(file));
   s.Put("pts/blade.nom", "old\r\n");
+  s.Put("Lang.ini", "\tZone 1\tZone 1\tZona 1\tZone 1\tZona 1\r\n");
   // Starting section 7 without Q: G-G, H-H, (J-J unused), K-K.
   const RunResult r = Run("blade.pts", Opening(true, false) + Rest("7", false));
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
@@ -118,6 +119,11 @@ TEST_F(Convert, NominalFileLabelsFollowTheHeightsAndSectionsListTheirPointsFromT
   EXPECT_EQ(s.File("pts/bladeOLD.nom"), "old\r\n");
   EXPECT_FALSE(s.Exists("pts/blade.nom.tmp"));
   EXPECT_TRUE(r.Has("MESSAGE: Finished file conversion. Opening file to check conversion.")) << r.transcript;
+  // Texts new to the language table are its English texts, never composed ones.
+  const std::string lang = s.File("Lang.ini");
+  EXPECT_NE(lang.find("\tConvert file to nominal file (YES) or report file (NO)\t"), std::string::npos);
+  for (const char* composed : {"(NO)?", "point 1?", "(1=A-A, 2=B-B, etc)."})
+    EXPECT_EQ(lang.find(composed), std::string::npos) << composed;
 }
 
 TEST_F(Convert, MetricFileToInchesWithStartThreeAndPointsLeftOffTheSections) {
