@@ -45,7 +45,9 @@ void PartMaking::mnuMakePart_Click() {
   c.WriteLog("mnuMakePart_Click: Start", 0);
   const std::string part =
       Trim(c.op.InputBox(c.Translate("Enter the Part Name"), c.Translate("Part Name"), "NewPart"));
-  if (part.empty()) {
+  // A name that would leave the blades directory is refused (and said so).
+  if (!part.empty() && !PartFiles::SafeName(part)) files_.RefuseName("The part number", part);
+  if (part.empty() || !PartFiles::SafeName(part)) {
     c.WriteLog("mnuMakePart_Click: End", 0);
     return;
   }

@@ -244,6 +244,11 @@ TEST_F(Convert, MakeNewPartConvertsThePointFileAndCopiesTheFilesUnderThePartName
   EXPECT_TRUE(s.Exists("design/raw.rpt"));
   EXPECT_FALSE(s.Exists("blades/P10/P10.rpt") || s.Exists("blades/P10/P10.nom") || s.Exists("blades/P10/P10.pts"));
   EXPECT_TRUE(fs::is_directory(s.Home() / "blades/P10"));
+
+  // A part name that leaves the blades directory makes nothing.
+  const RunResult outside = s.Run("answer text ../Outside\npress mnuMakePart\n");
+  ASSERT_EQ(outside.status, 0) << outside.transcript << outside.errors;
+  EXPECT_FALSE(fs::exists(s.Home() / "Outside")) << outside.transcript;
 }
 
 }  // namespace
