@@ -203,6 +203,13 @@ TEST_F(Convert, RefusedFilesAndAnswersLeaveNothingBehind) {
   EXPECT_TRUE(r.Has("INPUT: Starting Section | Please RE-ENTER the starting section number as an INTEGER")) << r.transcript;
   EXPECT_TRUE(r.Has("MESSAGE: The starting section must be a whole number from 1 to 68.")) << r.transcript;
 
+  // Forty copies of one point and a full sort.
+  s.Put("pts/same.pts", RawFile(std::vector<Pt>(40, Pt{1.0, 2.0, 3.0})));
+  r = Run("same.pts", Opening(true, true) + "answer text 1\nanswer yes\nanswer yes\nanswer text\nanswer text\nanswer yes\nanswer no\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("MESSAGE: The points of section 1 (A-A) could not be sorted: ")) << r.transcript;
+  EXPECT_FALSE(s.Exists("pts/same.nom") || s.Exists("pts/same.nom.tmp"));
+
   r = Run("two.pts", Opening(true, false) + "answer text\n");  // cancelled
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   r = Run("two.pts", "answer cancel\n");
