@@ -26,6 +26,7 @@ std::string WithExtension(const std::string& path, const std::string& ext) {
 // No coordinate of a blade comes near this; beyond it numbers no longer
 // print in the file's format.
 constexpr double kLargestValue = 1e9;
+constexpr long kLoggedHeights = 1000;
 
 // The first line holding a value that is no usable number (NaN, infinite, too
 // large for a double, or a decimal number beyond kLargestValue): its number
@@ -137,7 +138,11 @@ bool PointFileConverter::ConvertPts2(std::string& path) {
     frmProgress.SetValue(static_cast<int>(std::min<long long>(100LL * (i + 1) / n, 100)));
     if (std::fabs(z[i] - z[i - 1]) > tolerance) {
       ++found;
-      if (c.gDebugLevel >= 9) c.WriteLog("ConvertPts2: Found Z for section " + Num(found) + " at " + NumberText(z[i]), 9);
+      // A file whose every line changes height would log a line per point.
+      if (found <= kLoggedHeights)
+        c.WriteLog("ConvertPts2: Found Z for section " + Num(found) + " at " + NumberText(z[i]), 9);
+      else if (found == kLoggedHeights + 1)
+        c.WriteLog("ConvertPts2: more than " + Num(kLoggedHeights) + " jumps in z, the rest are not logged", 9);
     }
   }
   c.WriteLog("ConvertPts2: Found " + Num(found) + " sections.", 0);
