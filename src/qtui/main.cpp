@@ -28,6 +28,7 @@
 #include "host/connection.h"
 #include "host/simhost.h"
 #include "station/directories.h"
+#include "station/partmaking.h"
 #include "station/station.h"
 #include "station/zones.h"
 
@@ -114,13 +115,15 @@ struct HostSetup {
 // asks the cycle for the serial number of the zone being measured.
 struct ZoneSetup {
   ZoneSetup(Core& core, Station& station, HostConnection& host)
-      : files(core), zones(core, station, files), cycle(core, station, zones, files, &host) {
+      : files(core), zones(core, station, files), cycle(core, station, zones, files, &host), making(core, station, files) {
     station.zones = &zones;
     host.currentSerialNumber = [this, &core] { return cycle.options.SerialNumber(core.gzone); };
   }
   PartFiles files;
   Zones zones;
   Cycle cycle;
+  // Convert Text File, Make New Part and the nominal check's conversion.
+  PartMaking making;
 };
 
 // Probe qualification: the probe picture and its caption, the menu, "/PQ";

@@ -268,9 +268,9 @@ TEST(Scripts, UnknownOrDisabledControlsStopTheRun) {
   RunResult r = s.Run("press cmdNoSuchButton\n");
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(r.Has("no control cmdNoSuchButton")) << r.transcript;
-  r = s.Run("press mnuMakePart\n");
+  r = s.Run("press mnuAssoc\n");
   EXPECT_EQ(r.status, 2);
-  EXPECT_TRUE(r.Has("cannot press mnuMakePart: it is disabled")) << r.transcript;
+  EXPECT_TRUE(r.Has("cannot press mnuAssoc: it is disabled")) << r.transcript;
   r = s.Run("expect cmdExit caption Quit\n");
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(r.Has("expected cmdExit caption 'Quit' but it is 'Exit'")) << r.transcript;
@@ -283,12 +283,13 @@ TEST(Commands, NoCommandSilentlyDoesNothing) {
   Station s;
   s.Put("zarv.ini", GoldenIni("zarv_test_nombr.ini", s.Home()));
   const RunResult r = s.Run(
-      "expect mnuMakePart tooltip Not available in this build.\n"
+      "expect mnuAssoc tooltip Not available in this build.\n"
       "expect cmdGo tooltip Start the measurement of the zones\n"
       "expect cmdGo enabled 1\n"
       "expect picProbe enabled 1\n"
       "expect picProbe tooltip Single click to perform probe qualification\n"
-      "expect mnuConvertPTS tooltip Not available in this build.\n"
+      "expect mnuConvertPTS enabled 1\n"
+      "expect mnuMakePart enabled 1\n"
       "expect mnuReset enabled 1\n"
       "expect mnuReset tooltip \n"
       "rightclick frmMain\n"
