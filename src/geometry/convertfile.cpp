@@ -31,20 +31,38 @@ constexpr long kLoggedHeights = 1000;
 // The first line holding a value that is no usable number (NaN, infinite, too
 // large for a double, or a decimal number beyond kLargestValue): its number
 // (1-based) and text; 0 when none. Whole numbers (point labels) may be large.
-long UnusableNumberLine(Core& c, const std::string& path, std::string& text) {
+long UnusableNumberLine(Core& c, const std::string& path, std::string& text, std::string& why) {
   LineReader in(NativePath(path));
   const bool comma = !c.gDotDecimal;
   std::string line;
   for (long number = 1; in.Next(line); ++number) {
-    for (const std::string& word : c.SplitWords(line)) {
+    // The lines the point reader skips are not looked at either.
+    if (Trim(line).empty() || Core::IsComment(line)) continue;
+    // (The word list is made from a copy: splitting rewrites its commas.)
+    const Texts words = c.SplitWords(static_cast<const std::string&>(line));
+    if (words.size() < 3) continue;
+    // With "." as the decimal separator a comma between digits is a decimal
+    // comma the reader would split into two numbers: a wrong file, refused.
+    if (!comma)
+      for (size_t i = 1; i + 1 < line.size(); ++i)
+        if (line[i] == ',' && std::isdigit(static_cast<unsigned char>(line[i - 1])) &&
+            std::isdigit(static_cast<unsigned char>(line[i + 1])) &&
+            line.find_first_of(" \t") != std::string::npos && line.find('.') == std::string::npos) {
+          text = line.substr(0, 80);
+          why = "The point file writes its numbers with decimal commas in line";
+          return number;
+        }
+    for (const std::string& word : words) {
       std::string w = LCase(word);
       if (!w.empty() && (w[0] == '-' || w[0] == '+')) w.erase(0, 1);
       const bool named = w == "nan" || w == "inf" || w == "infinity" || StartsWith(w, "nan(") || w == "1.#inf" ||
                          w == "1.#qnan" || w == "1.#ind";
+      // Whole numbers may be large (point labels); a coordinate has decimals.
       const bool decimal = word.find_first_of(comma ? ".,eE" : ".eE") != std::string::npos;
       const double v = IsNumeric(word, comma) ? Val(word, comma) : 0;
       if (named || !std::isfinite(v) || (decimal && std::fabs(v) > kLargestValue)) {
-        text = line;
+        text = line.substr(0, 80);  // a binary or one-line file is not quoted whole
+        why = "The point file holds a value that is infinite, not a number or beyond a billion in line";
         return number;
       }
     }
@@ -101,12 +119,10 @@ bool PointFileConverter::ConvertPts2(std::string& path) {
   }
   const std::vector<std::string> labels = SectionLabels();
 
-  std::string badLine;
-  if (const long bad = UnusableNumberLine(c, path, badLine)) {
-    c.WriteLog(c.Translate("The point file holds a value that is infinite, not a number or beyond a billion in line") +
-                   " " + Num(bad) + ": " +
-                   badLine + ". " + c.Translate("Conversion failed") + ".",
-               0, true);
+  std::string badLine, why;
+  if (const long bad = UnusableNumberLine(c, path, badLine, why)) {
+    c.WriteLog(c.Translate(why) + " " + Num(bad) + ": " + badLine + ". " + c.Translate("Conversion failed") + ".", 0,
+               true);
     return false;
   }
   MeasuredData reader(c, frmProgress);
@@ -122,6 +138,8 @@ bool PointFileConverter::ConvertPts2(std::string& path) {
   c.WriteLog("ConvertPts2: Found " + Num(n) + " points.", 0);
   const std::string tolText = Trim(c.GetKeyVal(c.gIniFile, "PointsOnSectionTolerance"));
   double tolerance = IsNumeric(tolText, !c.gDotDecimal) ? Val(tolText, !c.gDotDecimal) : 0.04;
+  // No band (0 or less) would make every point a height of its own.
+  if (!(tolerance > 0)) tolerance = 0.04;
   if (metric) tolerance *= kMmPerInch;
 
   // Section heights.
@@ -167,6 +185,7 @@ bool PointFileConverter::ConvertPts2(std::string& path) {
   if (!temp) return stop(tr("The temporary file could not be written") + ": " + tempPath);
 
   const int highest = static_cast<int>(labels.size()) - static_cast<int>(H) + 1;
+  if (highest < 1) return stop(tr("The file holds more sections than there are section labels") + ". " + tr("Conversion failed"));
   std::string answer = c.op.InputBox(
       c.Translate("Enter the starting section as a number, (1=A-A, 2=B-B, etc)") + ".", c.Translate("Starting Section"), "");
   if (Trim(answer).empty()) return stop(tr("File conversion cancelled"));

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -23,6 +24,8 @@
 #include "qtui/formhost.h"
 #include "qtui/qtoperator.h"
 #include "qtui/touchstyle.h"
+#include <clocale>
+
 #include "cycle/cycle.h"
 #include "host/probequal.h"
 #include "host/connection.h"
@@ -188,6 +191,10 @@ int RunHeadless(const Options& o, int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   PrepareRuntimeDirectory();
   QGuiApplication app(argc, argv);
+  // Qt takes the C library's locale from the environment; the station's
+  // numbers (files, reports) are read and written with "." whatever the
+  // desktop's language, and it asks Qt for the operator's separator itself.
+  std::setlocale(LC_NUMERIC, "C");
   std::ifstream in(o.script, std::ios::binary);
   if (!in) {
     std::cerr << "zarvane: cannot read the script " << o.script << "\n";
@@ -234,6 +241,10 @@ int RunHeadless(const Options& o, int argc, char** argv) {
 int RunWindows(const Options& o, int argc, char** argv) {
   PrepareRuntimeDirectory();
   QApplication app(argc, argv);
+  // Qt takes the C library's locale from the environment; the station's
+  // numbers (files, reports) are read and written with "." whatever the
+  // desktop's language, and it asks Qt for the operator's separator itself.
+  std::setlocale(LC_NUMERIC, "C");
   app.setQuitOnLastWindowClosed(false);
   InstallTouchStyle();
   LinuxPlatformOptions po;

@@ -37,6 +37,13 @@ void PartMaking::mnuConvertPTS_Click() {
 void PartMaking::CopyIntoPart(const std::string& source, const std::string& partDir, const std::string& part,
                               const std::string& extension) {
   const std::string target = JoinPath(partDir, part + "." + extension);
+  std::error_code ec;
+  // The file chosen (or just converted) may be the part's own file already:
+  // retiring it first would leave the part without it.
+  if (std::filesystem::equivalent(OsPath(NativePath(ResolveCase(source))), OsPath(NativePath(ResolveCase(target))), ec)) {
+    c.WriteLog("mnuMakePart_Click: " + target + " is the part's file already.", 0);
+    return;
+  }
   c.MakeOLD(target);
   c.FCopy(source, target);
 }
@@ -86,6 +93,7 @@ void PartMaking::mnuMakePart_Click() {
       // conversion that stopped leaves the part without one.
       usable = converter.ConvertPts2(nominal) && LCase(Extension(converter.written)) == "nom";
       if (usable) nominal = converter.written;
+      else c.Tell("No nominal file was made for the part; it can be added later");
     }
     if (usable) CopyIntoPart(nominal, partDir, part, Extension(FileNameFromPath(nominal)));
 

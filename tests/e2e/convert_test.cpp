@@ -210,6 +210,23 @@ TEST_F(Convert, RefusedFilesAndAnswersLeaveNothingBehind) {
   EXPECT_TRUE(r.Has("MESSAGE: The points of section 1 (A-A) could not be sorted: ")) << r.transcript;
   EXPECT_FALSE(s.Exists("pts/same.nom") || s.Exists("pts/same.nom.tmp"));
 
+  // Decimal commas with "." as the separator would read as other numbers.
+  std::string commas = RawFile(Ring(40, 1.0));
+  commas.insert(0, "1,50000 2,25000 3,00000\r\n");
+  s.Put("pts/commas.pts", commas);
+  r = Run("commas.pts", Opening(true, true));
+  EXPECT_TRUE(r.Has("decimal commas in line 1: 1,50000 2,25000 3,00000")) << r.transcript;
+
+  // Every height with fewer than 30 points: no section, nothing replaced.
+  std::vector<Pt> thin = Ring(25, 1.0);
+  Append(thin, Ring(25, 2.0), 0, 25);
+  s.Put("pts/thin.pts", RawFile(thin));
+  s.Put("pts/thin.nom", "kept\r\n");
+  r = Run("thin.pts", Opening(true, false) + Rest("1", false));
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("MESSAGE: No section could be written, nothing was converted.")) << r.transcript;
+  EXPECT_EQ(s.File("pts/thin.nom"), "kept\r\n");
+
   r = Run("two.pts", Opening(true, false) + "answer text\n");  // cancelled
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   r = Run("two.pts", "answer cancel\n");
@@ -251,6 +268,13 @@ TEST_F(Convert, MakeNewPartConvertsThePointFileAndCopiesTheFilesUnderThePartName
   EXPECT_TRUE(s.Exists("design/raw.rpt"));
   EXPECT_FALSE(s.Exists("blades/P10/P10.rpt") || s.Exists("blades/P10/P10.nom") || s.Exists("blades/P10/P10.pts"));
   EXPECT_TRUE(fs::is_directory(s.Home() / "blades/P10"));
+
+  // The part's own nominal file chosen again stays as it is.
+  const std::string own = s.File("blades/P9/P9.nom");
+  const RunResult again = s.Run("answer text P9\nanswer text @HOME@/blades/P9/P9.nom\nanswer text\npress mnuMakePart\n");
+  ASSERT_EQ(again.status, 0) << again.transcript << again.errors;
+  EXPECT_EQ(s.File("blades/P9/P9.nom"), own);
+  EXPECT_FALSE(s.Exists("blades/P9/P9OLD.nom"));
 
   // A part name that leaves the blades directory makes nothing.
   const RunResult outside = s.Run("answer text ../Outside\npress mnuMakePart\n");
