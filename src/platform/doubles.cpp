@@ -277,6 +277,7 @@ void TestPlatform::Wire() {
   platform.lock = &lock;
   platform.clock = &clock;
   platform.printer = &printer;
+  platform.fileTypes = &fileTypes;
 }
 
 }  // namespace zarvane

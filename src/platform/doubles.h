@@ -235,6 +235,24 @@ class SilentOperator : public Operator {
   std::vector<std::string> messages;
 };
 
+// ---------------------------------------------------------------------------
+class FakeFileTypes : public FileTypes {
+ public:
+  std::vector<std::string> MissingTools() override { return missingTools; }
+  std::string TextEditor() override { return textEditor; }
+  std::string PrintCommand() override { return printCommand; }
+  bool Register(const std::vector<FileTypeRegistration>& types) override {
+    registered.insert(registered.end(), types.begin(), types.end());
+    return registerResult;
+  }
+
+  std::vector<std::string> missingTools;
+  std::string textEditor = "org.example.Editor.desktop";
+  std::string printCommand = "zarvane --print %f";
+  bool registerResult = true;
+  std::vector<FileTypeRegistration> registered;
+};
+
 struct TestPlatform {
   TestPlatform();
   explicit TestPlatform(std::chrono::system_clock::time_point start);
@@ -249,6 +267,7 @@ struct TestPlatform {
   FakeLock lock;
   VirtualClock clock;
   FakePrinter printer;
+  FakeFileTypes fileTypes;
   Platform platform;
 
  private:

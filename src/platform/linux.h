@@ -179,6 +179,23 @@ class LinuxSystemInfo : public SystemInfo {
 };
 
 // ---------------------------------------------------------------------------
+// The report file types as shared-mime-info types: the package zarvane.xml in
+// <data>/mime/packages (data: XDG_DATA_HOME, else ~/.local/share), compiled by
+// update-mime-database; the editor made their default with xdg-mime; the print
+// command a desktop entry <data>/applications/zarvane-print.desktop.
+class LinuxFileTypes : public FileTypes {
+ public:
+  // update-mime-database and xdg-mime, those not on PATH.
+  std::vector<std::string> MissingTools() override;
+  // xdg-mime query default text/plain.
+  std::string TextEditor() override;
+  // This program with --print %f.
+  std::string PrintCommand() override;
+  bool Register(const std::vector<FileTypeRegistration>& types) override;
+  static std::string DataDirectory();
+};
+
+// ---------------------------------------------------------------------------
 // One station per home directory: a QLockFile in the temporary directory, named
 // after a hash of the home's absolute path. A lock left by a crashed station is
 // taken over once its process is gone.
@@ -265,6 +282,7 @@ class LinuxPlatform {
   std::unique_ptr<SystemInfo> system_;
   std::unique_ptr<InstanceLock> lock_;
   std::unique_ptr<Clock> clock_;
+  std::unique_ptr<FileTypes> fileTypes_;
   Platform platform_;
 };
 

@@ -49,6 +49,7 @@ LinuxPlatform::LinuxPlatform(const LinuxPlatformOptions& options, Operator* reco
   else
     system_ = std::make_unique<LinuxSystemInfo>();
   lock_ = std::make_unique<QtInstanceLock>();
+  fileTypes_ = std::make_unique<LinuxFileTypes>();
   if (options.virtualClock) {
     auto clock = std::make_unique<VirtualClock>(options.virtualStart);
     // A program the station starts works while virtual time passes: it is
@@ -71,6 +72,7 @@ LinuxPlatform::LinuxPlatform(const LinuxPlatformOptions& options, Operator* reco
   platform_.lock = lock_.get();
   platform_.clock = clock_.get();
   platform_.printer = printer_.get();
+  platform_.fileTypes = fileTypes_.get();
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

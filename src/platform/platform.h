@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "desktop/association.h"
+
 namespace zarvane {
 
 // Per-user key/value store standing in for the application's registry area.
@@ -127,6 +129,23 @@ class Printer {
   virtual bool Print(const PrintJob& job) = 0;
 };
 
+// The desktop's file types: the station's report types registered so that the
+// desktop opens them in its text editor.
+class FileTypes {
+ public:
+  virtual ~FileTypes() = default;
+  // The tools registering needs that are not installed; empty when all are.
+  virtual std::vector<std::string> MissingTools() = 0;
+  // The desktop's text editor (its default application for plain text), ""
+  // when it has none. It is the command of the verb "open".
+  virtual std::string TextEditor() = 0;
+  // The command of the verb "print" (prints the file through the station), ""
+  // when there is none.
+  virtual std::string PrintCommand() = 0;
+  // Registers the types with their verbs. False when a step failed.
+  virtual bool Register(const std::vector<FileTypeRegistration>& types) = 0;
+};
+
 // The set of services handed to the station.
 struct Platform {
   RegistryStore* registry = nullptr;
@@ -137,6 +156,7 @@ struct Platform {
   InstanceLock* lock = nullptr;
   Clock* clock = nullptr;
   Printer* printer = nullptr;
+  FileTypes* fileTypes = nullptr;
 };
 
 }  // namespace zarvane

@@ -27,6 +27,7 @@
 #include <clocale>
 
 #include "cycle/cycle.h"
+#include "desktop/reassociation.h"
 #include "host/probequal.h"
 #include "host/connection.h"
 #include "host/simhost.h"
@@ -45,6 +46,7 @@ struct Options {
   bool virtualClock = false;
   std::string clockStart;  // "YYYY-MM-DD HH:MM:SS", local time, with --virtual-clock
   std::string printDir;
+  std::string printFile;  // --print: print this file and end
   bool openDocuments = false;
   std::vector<std::string> stationArgs;
   std::string error;
@@ -61,6 +63,7 @@ Options ParseOptions(int argc, char** argv) {
     if (a == "--home") value(o.home);
     else if (a == "--script") value(o.script);
     else if (a == "--print-dir") value(o.printDir);
+    else if (a == "--print") value(o.printFile);
     else if (a == "--virtual-clock") o.virtualClock = true;
     else if (a == "--clock-start") value(o.clockStart);
     else if (a == "--open-documents") o.openDocuments = true;
@@ -74,7 +77,8 @@ Options ParseOptions(int argc, char** argv) {
 const char* kUsage =
     "usage: zarvane [--home DIR] [--script FILE] [--virtual-clock [--clock-start \"YYYY-MM-DD HH:MM:SS\"]] "
     "[--print-dir DIR] [--open-documents] "
-    "[/INI file | /PQ]\n";
+    "[/INI file | /PQ]\n"
+    "       zarvane [--print-dir DIR] --print FILE\n";
 
 std::string HomeDirectory(const Options& o) {
   if (!o.home.empty()) return Utf8ToCp1252(o.home);
@@ -222,6 +226,7 @@ int RunHeadless(const Options& o, int argc, char** argv) {
     Directories directories(core, station);
     ZoneSetup zoneSetup(core, station, host.link);
     ProbeSetup probeSetup(core, station, host.link, zoneSetup.cycle.display);
+    Reassociation reassociation(core, station);
     runner.QueueLeadingAnswers();
     if (!station.Start(home, o.stationArgs)) return 1;
     runner.Run([&] { return station.Exited(); });
@@ -236,6 +241,22 @@ int RunHeadless(const Options& o, int argc, char** argv) {
     return 2;
   }
   return 0;
+}
+
+// Prints a text or RTF file the way the station prints documents (the print
+// command of its report file types) and ends: 0 printed, 1 not.
+int PrintFile(const Options& o, int argc, char** argv) {
+  PrepareRuntimeDirectory();
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  LinuxPlatformOptions po;
+  po.printDirectory = o.printDir;
+  LinuxPlatform lp(po, nullptr);
+  const ShellResult result = lp.shell().Open("print", Utf8ToCp1252(o.printFile), "", "", 0);
+  if (result == ShellResult::Ok) return 0;
+  std::cerr << "zarvane: cannot print " << o.printFile << "\n";
+  return 1;
 }
 
 int RunWindows(const Options& o, int argc, char** argv) {
@@ -271,6 +292,7 @@ int RunWindows(const Options& o, int argc, char** argv) {
   Directories directories(core, station);
   ZoneSetup zoneSetup(core, station, hostSetup.link);
   ProbeSetup probeSetup(core, station, hostSetup.link, zoneSetup.cycle.display);
+  Reassociation reassociation(core, station);
   host.onCloseRequest = [&](Form& form) {
     // Closing the main window is the Exit command; it may ask first. The
     // cycle's windows close through their own Exit or Cancel.
@@ -303,5 +325,6 @@ int main(int argc, char** argv) {
     std::cerr << kUsage;
     return o.error == "help" ? 0 : 2;
   }
+  if (!o.printFile.empty()) return PrintFile(o, argc, argv);
   return o.script.empty() ? RunWindows(o, argc, argv) : RunHeadless(o, argc, argv);
 }

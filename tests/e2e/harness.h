@@ -135,6 +135,9 @@ class Station {
     env_["ZARVANE_REGISTRY"] = (root_ / "registry.ini").string();
     env_["ZARVANE_SYSTEM_DIR"] = (root_ / "system").string();
     env_["ZARVANE_NETWORK_ROOTS"] = "";
+    // What the station registers with the desktop stays in the scratch root.
+    env_["XDG_DATA_HOME"] = (root_ / "data").string();
+    env_["XDG_CONFIG_HOME"] = (root_ / "config").string();
     if (setup == Setup::Installed) {
       SetRegistry("directories", "bladeexe", BladeProgram().string());
       SetRegistry("directories", "blades", (home_ / "blades").string());

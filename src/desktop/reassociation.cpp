@@ -1,0 +1,30 @@
+// Reassociate Data Files.
+#include "desktop/reassociation.h"
+
+#include "desktop/association.h"
+#include "foundation/text.h"
+
+namespace zarvane {
+
+Reassociation::Reassociation(Core& core, Station& station) : c(core) {
+  station.frmMain("mnuAssoc").onClick = [this] { mnuAssoc_Click(); };
+  station.EnableCommand("mnuAssoc");
+}
+
+void Reassociation::mnuAssoc_Click() {
+  FileTypes* types = c.platform.fileTypes;
+  if (!types) return;
+  if (const std::vector<std::string> missing = types->MissingTools(); !missing.empty()) {
+    c.op.Message(c.Translate("The data files cannot be associated: this desktop lacks") + " " +
+                     Join(missing, ", ") + " " + c.Translate("(packages shared-mime-info and xdg-utils)."),
+                 c.AppTitle);
+    return;
+  }
+  const std::string editor = types->TextEditor();
+  if (editor.empty()) return;
+  c.WriteLog("mnuAssoc_Click: Creating Registry Entries for CMM and CMB files", 0);
+  if (!types->Register(StationFileTypes(editor, types->PrintCommand())))
+    c.WriteLog("mnuAssoc_Click: the desktop did not take every file type.", 0);
+}
+
+}  // namespace zarvane

@@ -1,0 +1,103 @@
+// The report file types: their registration records, the shared-mime-info
+// package that declares them, and Reassociate Data Files on a fake desktop.
+#include "desktop/association.h"
+#include "desktop/reassociation.h"
+#include "foundation_fixture.h"
+
+namespace zarvane::testing {
+namespace {
+
+TEST(FileTypeRecord, StationTypesAreThePlainTextReportsWithOpenAndPrint) {
+  const std::vector<FileTypeRegistration> types = StationFileTypes("ed.desktop", "prn %f");
+  ASSERT_EQ(types.size(), 3u);
+  const std::vector<std::vector<std::string>> expected = {{".CMB", "CMB Report", "Combined Blade Report"},
+                                                          {".CMM", "CMM File", "CMM Blade Report"},
+                                                          {".Results", "Results File", "Quorvex Results File"}};
+  for (size_t i = 0; i < types.size(); ++i) {
+    EXPECT_EQ(types[i].extension, expected[i][0]);
+    EXPECT_EQ(types[i].typeName, expected[i][1]);
+    EXPECT_EQ(types[i].description, expected[i][2]);
+    EXPECT_EQ(types[i].contentType, "text/plain");
+    EXPECT_EQ(types[i].verbs, (std::vector<std::string>{"open", "print"}));
+    EXPECT_EQ(CommandOf(types[i], "open"), "ed.desktop");
+    EXPECT_EQ(CommandOf(types[i], "print"), "prn %f");
+    EXPECT_FALSE(HasIcon(types[i]));
+  }
+}
+
+TEST(FileTypeRecord, ExtensionGetsItsDotAndOnlyTheEmptyIconZeroMeansNoIcon) {
+  EXPECT_EQ(DottedExtension("CMM"), ".CMM");
+  EXPECT_EQ(DottedExtension(".CMM"), ".CMM");
+  FileTypeRegistration type;
+  EXPECT_EQ(IconValue(type), ",0");
+  type.iconIndex = 1;
+  EXPECT_EQ(IconValue(type), ",1");
+  EXPECT_TRUE(HasIcon(type));
+  type.iconIndex = 0;
+  type.iconFile = "report.ico";
+  EXPECT_EQ(IconValue(type), "report.ico,0");
+  EXPECT_TRUE(HasIcon(type));
+}
+
+TEST(MimePackage, DeclaresEachTypeAsPlainTextWithALowerCaseGlob) {
+  FileTypeRegistration bare;  // no dot, no content type, an icon
+  bare.extension = "Dat";
+  bare.typeName = "Raw Data";
+  bare.description = "Points & <edges>";
+  bare.iconFile = "raw.png";
+  bare.iconIndex = 2;
+  std::vector<FileTypeRegistration> types = {StationFileTypes("e", "p")[1], bare};
+  EXPECT_EQ(MimePackageXml(types),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+            "  <mime-type type=\"text/x-zarvane-cmm-file\">\n"
+            "    <sub-class-of type=\"text/plain\"/>\n"
+            "    <comment>CMM Blade Report</comment>\n"
+            "    <glob pattern=\"*.cmm\"/>\n"
+            "  </mime-type>\n"
+            "  <mime-type type=\"text/x-zarvane-raw-data\">\n"
+            "    <comment>Points &amp; &lt;edges&gt;</comment>\n"
+            "    <glob pattern=\"*.dat\"/>\n"
+            "    <icon name=\"raw.png,2\"/>\n"
+            "  </mime-type>\n"
+            "</mime-info>\n");
+}
+
+class ReassociateTest : public FoundationTest {
+ protected:
+  ReassociateTest() : station(core), reassociation(core, station) { core.gDebugLevel = 9; }
+  bool Logged() const { return Log().find("mnuAssoc_Click: Creating Registry Entries for CMM and CMB files") != std::string::npos; }
+  Station station;
+  Reassociation reassociation;
+};
+
+TEST_F(ReassociateTest, RegistersTheThreeTypesWithTheEditorAndThePrintCommand) {
+  EXPECT_TRUE(station.frmMain("mnuAssoc").Enabled());
+  station.frmMain("mnuAssoc").onClick();
+  ASSERT_EQ(tp.fileTypes.registered.size(), 3u);
+  EXPECT_EQ(tp.fileTypes.registered[2].extension, ".Results");
+  EXPECT_EQ(CommandOf(tp.fileTypes.registered[2], "open"), "org.example.Editor.desktop");
+  EXPECT_EQ(CommandOf(tp.fileTypes.registered[2], "print"), "zarvane --print %f");
+  EXPECT_TRUE(Logged());
+  EXPECT_TRUE(op.messages.empty());
+}
+
+TEST_F(ReassociateTest, WithoutATextEditorNothingIsRegisteredOrLogged) {
+  tp.fileTypes.textEditor = "";
+  reassociation.mnuAssoc_Click();
+  EXPECT_TRUE(tp.fileTypes.registered.empty());
+  EXPECT_FALSE(Logged());
+  EXPECT_TRUE(op.messages.empty());
+}
+
+TEST_F(ReassociateTest, MissingToolsAreNamedToTheOperatorAndNothingIsDone) {
+  tp.fileTypes.missingTools = {"xdg-mime"};
+  reassociation.mnuAssoc_Click();
+  EXPECT_TRUE(tp.fileTypes.registered.empty());
+  EXPECT_FALSE(Logged());
+  ASSERT_EQ(op.messages.size(), 1u);
+  EXPECT_NE(op.messages[0].find("xdg-mime"), std::string::npos) << op.messages[0];
+}
+
+}  // namespace
+}  // namespace zarvane::testing
