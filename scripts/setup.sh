@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config ccache qt6-base-dev libxcb1-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core xdg-utils
+          shared-mime-info libglib2.0-bin
           poppler-utils)
 missing=()
 for p in "${packages[@]}"; do

@@ -15,8 +15,8 @@ void Reassociation::mnuAssoc_Click() {
   FileTypes* types = c.platform.fileTypes;
   if (!types) return;
   if (const std::vector<std::string> missing = types->MissingTools(); !missing.empty()) {
-    c.op.Message(c.Translate("The data files cannot be associated: this desktop lacks") + " " +
-                     Join(missing, ", ") + " " + c.Translate("(packages shared-mime-info and xdg-utils)."),
+    // update-mime-database comes with shared-mime-info, xdg-mime with xdg-utils.
+    c.op.Message(c.Translate("The data files were not associated. Programs missing:") + " " + Join(missing, ", "),
                  c.AppTitle);
     return;
   }

@@ -246,9 +246,9 @@ int RunHeadless(const Options& o, int argc, char** argv) {
 // Prints a text or RTF file the way the station prints documents (the print
 // command of its report file types) and ends: 0 printed, 1 not.
 int PrintFile(const Options& o, int argc, char** argv) {
+  // Printing shows no window: it needs no display.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
   PrepareRuntimeDirectory();
-  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
   LinuxPlatformOptions po;
   po.printDirectory = o.printDir;
