@@ -36,8 +36,10 @@ bool WriteUtf8(const QString& path, const std::string& text) {
   return file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
 }
 
-// A desktop entry's Exec argument: quoted when it holds anything special.
-QString ExecArgument(const QString& argument) {
+// A desktop entry's Exec argument: "%" doubled (field codes), quoted when it
+// holds anything else special.
+QString ExecArgument(QString argument) {
+  argument.replace(QLatin1String("%"), QLatin1String("%%"));
   static const QString special = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
   bool plain = !argument.isEmpty();
   for (const QChar ch : argument) plain = plain && !special.contains(ch);
