@@ -1,11 +1,30 @@
 #include "host/probequal.h"
 
-#include <optional>
 
 #include "foundation/paths.h"
 #include "foundation/text.h"
 
 namespace zarvane {
+namespace {
+
+// The hourglass while the qualification works, when there is an operator.
+class Hourglass {
+ public:
+  Hourglass(Forms& forms, bool on) : forms_(forms), on_(on) {
+    if (on_) forms_.SetBusy(true);
+  }
+  ~Hourglass() { Release(); }
+  void Release() {
+    if (on_) forms_.SetBusy(false);
+    on_ = false;
+  }
+
+ private:
+  Forms& forms_;
+  bool on_;
+};
+
+}  // namespace
 
 ProbeQualification::ProbeQualification(Core& core, Station& station, HostConnection& host)
     : form(core.forms, core), c(core), station_(station), host_(host) {
@@ -59,11 +78,10 @@ void ProbeQualification::ProbeUtilities() {
   Control& picture = station_.frmMain("picProbe");
   Control& label = station_.frmMain("lblProbe");
   const std::string caption = label.Caption();
-  std::optional<Forms::BusyScope> busy;
+  Hourglass busy(c.forms, interactive);
   try {
     if (switchMode && host_.HostApp_) host_.HostApp_->SetOperatorMode(false);
     if (interactive) {
-      busy.emplace(c.forms);
       picture.SetEnabled(false);
       label.SetCaption(c.Translate("Loading..."));
     }
@@ -83,7 +101,7 @@ void ProbeQualification::ProbeUtilities() {
   if (interactive) {
     picture.SetEnabled(true);
     label.SetCaption(caption);
-    busy.reset();
+    busy.Release();
   }
   if (switchMode && host_.HostApp_) {
     try {
@@ -116,8 +134,7 @@ void ProbeQualification::mnuProbeCal_Click() {
       for (const char* name : {"picProbe", "lblProbe", "mnuProbeCal"}) q.station_.frmMain(name).SetEnabled(true);
     }
   } running(*this);
-  std::optional<Forms::BusyScope> busy;
-  if (Interactive()) busy.emplace(c.forms);
+  Hourglass busy(c.forms, Interactive());
   try {
     Qualify();
   } catch (const std::exception& e) {
