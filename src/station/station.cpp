@@ -9,6 +9,19 @@ namespace {
 
 bool Truthy(const std::string& value) { return Val(value) != 0; }
 
+// A site's own manual in the home comes first, then the manual built beside the
+// station's executable; the old help file name is kept when there is neither, so
+// the message says where a site would put it.
+std::string FindHelpFile(Core& c) {
+  const std::string site = JoinPath(c.HomeFile("help"), "index.html");
+  if (c.FileExists(site, true)) return site;
+  if (!c.gProgramDir.empty()) {
+    const std::string built = JoinPath(JoinPath(c.gProgramDir, "help"), "index.html");
+    if (c.FileExists(built, true)) return built;
+  }
+  return JoinPath(c.HomeFile("help"), "operation.chm");
+}
+
 }  // namespace
 
 FrmOptions::FrmOptions(Forms& forms) : Form(forms, "frmOptions") {
@@ -228,7 +241,7 @@ void Station::Form_Load() {
     frmMain(FrmMain::LanguageMenu(language)).SetValue(language == c.gLanguage ? 1 : 0);
   if (!gSingleZone) frmMain.SetScalesControls(true);
   frmMain.SetCaption(c.AppTitle);
-  helpFile = JoinPath(c.HomeFile("help"), "operation.chm");
+  helpFile = FindHelpFile(c);
   if (ValInt(c.GetKeyVal(c.gIniFile, "Operator_Mode")) == 1) {
     frmMain("mnuProgramming").SetVisible(false);
     frmMain("mnuLanguages").SetVisible(false);
