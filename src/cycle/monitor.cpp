@@ -17,10 +17,10 @@ std::string Output(const std::string& report, const std::string& extension) {
 
 }  // namespace
 
-std::string AnalysisLogPath(const std::string& program) {
+std::string AnalysisSibling(const std::string& program, const std::string& extension) {
   const std::string p = Trim(program);
-  if (p.size() >= 4 && IEquals(p.substr(p.size() - 4), ".exe")) return p.substr(0, p.size() - 4) + ".log";
-  return p + ".log";
+  if (p.size() >= 4 && IEquals(p.substr(p.size() - 4), ".exe")) return p.substr(0, p.size() - 4) + extension;
+  return p + extension;
 }
 
 std::string AnalysisVerdict(const std::string& logFile, const std::string& report, std::uintmax_t from) {
@@ -121,10 +121,7 @@ bool AnalysisMonitor::LookAt(const QueuedReport& entry) {
     // settings file may first appear with its first analysis: until the
     // directories are resolved again it is looked for beside the program.
     std::string settings = c.gBladeIniFile;
-    if (settings.empty()) {
-      settings = AnalysisLogPath(c.PeekIniVal("directories", "bladeexe").value_or(""));
-      settings = settings.substr(0, settings.size() - 4) + ".ini";
-    }
+    if (settings.empty()) settings = AnalysisSibling(c.PeekIniVal("directories", "bladeexe").value_or(""), ".ini");
     if (!c.FileExists(settings, true) || !IEquals(c.GetKeyVal(settings, "AnalysisFile"), report)) return true;
   } else {
     const std::string program = c.PeekIniVal("directories", "bladeexe").value_or("");

@@ -14,9 +14,11 @@
 
 namespace zarvane {
 
-// The analysis program's log: a final ".exe" (any case) becomes ".log"; a
-// path without one gets ".log" appended.
-std::string AnalysisLogPath(const std::string& program);
+// A file beside the analysis program: a final ".exe" (any case) becomes
+// `extension`; a path without one gets it appended.
+std::string AnalysisSibling(const std::string& program, const std::string& extension);
+// The analysis program's log (".log") beside it.
+inline std::string AnalysisLogPath(const std::string& program) { return AnalysisSibling(program, ".log"); }
 
 // The verdict the analysis log holds for `report`: the value of the last line
 // whose key (the text before its last "=", blanks trimmed) is exactly the

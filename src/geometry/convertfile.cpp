@@ -273,29 +273,29 @@ bool PointFileConverter::ConvertPts2(std::string& path) {
       const points& b = section.At(tail);
       return geometry.ClosestXY(section, (a.x + b.x) / 2, (a.y + b.y) / 2);
     };
+    // Nose and tail found afresh from the section as it stands.
+    const auto locate = [&] {
+      nose = tail = 0;
+      geometry.GetNoseTail(section, nose, tail);
+    };
     try {
       if (fullSort) {
-        nose = tail = 0;
-        geometry.GetNoseTail(section, nose, tail);
+        locate();
         caption("Partial Sorting Section");
         geometry.SecSort(section, midpoint());
-        nose = tail = 0;
-        geometry.GetNoseTail(section, nose, tail);
+        locate();
         caption("Full Sorting Section");
         geometry.FullSecSort(section, midpoint());
         if (section.At(1).x < section.At(2).x) geometry.RevSec(section);
         if (resetNose) {
-          nose = tail = 0;
-          geometry.GetNoseTail(section, nose, tail);
+          locate();
           if (nose != 1) geometry.sReorder(section, nose, zero1, zero2, tail, zero3, zero4);
         }
       } else if (simpleSort) {
-        nose = tail = 0;
-        geometry.GetNoseTail(section, nose, tail);
+        locate();
         caption("Simple Sorting Section");
         geometry.SecSort(section, midpoint());
-        nose = tail = 0;
-        geometry.GetNoseTail(section, nose, tail);
+        locate();
         if (nose != 1) geometry.sReorder(section, nose, zero1, zero2, tail, zero3, zero4);
       }
       if (resetNose) {
