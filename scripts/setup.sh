@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(g++ cmake ninja-build pkg-config ccache qt6-base-dev libxcb1-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core xdg-utils
           shared-mime-info libglib2.0-bin
-          poppler-utils)
+          poppler-utils dpkg-dev desktop-file-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

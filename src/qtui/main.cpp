@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QMessageBox>
 #include <QTimer>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 #include <fstream>
 #include <iostream>
@@ -24,10 +27,10 @@
 #include "qtui/formhost.h"
 #include "qtui/qtoperator.h"
 #include "qtui/touchstyle.h"
-#include <clocale>
 
 #include "cycle/cycle.h"
 #include "desktop/reassociation.h"
+#include "desktop/userhome.h"
 #include "host/probequal.h"
 #include "host/connection.h"
 #include "host/simhost.h"
@@ -48,6 +51,9 @@ struct Options {
   std::string printDir;
   std::string printFile;  // --print: print this file and end
   bool openDocuments = false;
+  bool userHome = false;      // --user-home: the user's own home, prepared on first run
+  std::string homeProblem;    // why that home could not be prepared
+  std::string registryFile;   // the registry store's file, when not the platform's own
   std::vector<std::string> stationArgs;
   std::string error;
 };
@@ -67,6 +73,7 @@ Options ParseOptions(int argc, char** argv) {
     else if (a == "--virtual-clock") o.virtualClock = true;
     else if (a == "--clock-start") value(o.clockStart);
     else if (a == "--open-documents") o.openDocuments = true;
+    else if (a == "--user-home") o.userHome = true;
     else if (a == "--help") o.error = "help";
     else if (a.rfind("--", 0) == 0) o.error = "unknown option " + a;
     else o.stationArgs.push_back(Utf8ToCp1252(a));
@@ -75,10 +82,36 @@ Options ParseOptions(int argc, char** argv) {
 }
 
 const char* kUsage =
-    "usage: zarvane [--home DIR] [--script FILE] [--virtual-clock [--clock-start \"YYYY-MM-DD HH:MM:SS\"]] "
+    "usage: zarvane [--home DIR | --user-home] [--script FILE] [--virtual-clock [--clock-start \"YYYY-MM-DD HH:MM:SS\"]] "
     "[--print-dir DIR] [--open-documents] "
     "[/INI file | /PQ]\n"
     "       zarvane [--print-dir DIR] --print FILE\n";
+
+// --user-home: the station runs on the user's own home (prepared from the
+// installed template on first run), with its registry store and system
+// directory in that home unless the environment names others.
+void ResolveUserHome(Options& o) {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  const std::string home = UserHomeDirectory();
+  if (home.empty()) {
+    o.homeProblem = "neither XDG_DATA_HOME nor HOME is set";
+    return;
+  }
+  const InstalledFiles files = FindInstalledFiles(ec ? "" : exe.parent_path().string());
+  const PreparedHome prepared = PrepareUserHome(home, files);
+  if (prepared.outcome == PreparedHome::Outcome::Failed) {
+    o.homeProblem = "The station's home could not be prepared in " + home + ": " + prepared.message + ".";
+    return;
+  }
+  if (prepared.outcome == PreparedHome::Outcome::Prepared)
+    std::cerr << "zarvane: prepared a new station home in " << home << " from " << files.homeTemplate << "\n";
+  o.home = home;
+  const char* registry = std::getenv("ZARVANE_REGISTRY");
+  if (!registry || !*registry) o.registryFile = Utf8ToCp1252(home + "/registry.ini");
+  const char* system = std::getenv("ZARVANE_SYSTEM_DIR");
+  if (!system || !*system) setenv("ZARVANE_SYSTEM_DIR", (home + "/system").c_str(), 1);
+}
 
 std::string HomeDirectory(const Options& o) {
   if (!o.home.empty()) return Utf8ToCp1252(o.home);
@@ -199,6 +232,10 @@ int RunHeadless(const Options& o, int argc, char** argv) {
   // numbers (files, reports) are read and written with "." whatever the
   // desktop's language, and it asks Qt for the operator's separator itself.
   std::setlocale(LC_NUMERIC, "C");
+  if (!o.homeProblem.empty()) {
+    std::cerr << "zarvane: " << o.homeProblem << "\n";
+    return 2;
+  }
   std::ifstream in(o.script, std::ios::binary);
   if (!in) {
     std::cerr << "zarvane: cannot read the script " << o.script << "\n";
@@ -212,6 +249,7 @@ int RunHeadless(const Options& o, int argc, char** argv) {
   po.headless = !o.openDocuments;
   po.virtualClock = o.virtualClock;
   po.virtualStart = ClockStart(o.clockStart);
+  po.registryFile = o.registryFile;
   const std::string home = HomeDirectory(o);
   po.printDirectory = o.printDir.empty() ? JoinPath(home, "printed") : o.printDir;
   LinuxPlatform lp(po, &op);
@@ -267,11 +305,17 @@ int RunWindows(const Options& o, int argc, char** argv) {
   // desktop's language, and it asks Qt for the operator's separator itself.
   std::setlocale(LC_NUMERIC, "C");
   app.setQuitOnLastWindowClosed(false);
+  app.setWindowIcon(QIcon(QStringLiteral(":/zarvane/zarvane.png")));
   InstallTouchStyle();
+  if (!o.homeProblem.empty()) {
+    QMessageBox::critical(nullptr, QStringLiteral("Zarvane"), QString::fromStdString(o.homeProblem));
+    return 1;
+  }
   LinuxPlatformOptions po;
   po.virtualClock = o.virtualClock;
   po.virtualStart = ClockStart(o.clockStart);
   po.printDirectory = o.printDir;
+  po.registryFile = o.registryFile;
   LinuxPlatform lp(po, nullptr);
   Forms forms(&lp.clock());
   QtFormHost host(forms);
@@ -325,6 +369,11 @@ int main(int argc, char** argv) {
     std::cerr << kUsage;
     return o.error == "help" ? 0 : 2;
   }
+  if (o.userHome && !o.home.empty()) {
+    std::cerr << "zarvane: --home and --user-home exclude each other\n" << kUsage;
+    return 2;
+  }
   if (!o.printFile.empty()) return PrintFile(o, argc, argv);
+  if (o.userHome) ResolveUserHome(o);
   return o.script.empty() ? RunWindows(o, argc, argv) : RunHeadless(o, argc, argv);
 }

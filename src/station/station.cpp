@@ -10,14 +10,17 @@ namespace {
 bool Truthy(const std::string& value) { return Val(value) != 0; }
 
 // A site's own manual in the home comes first, then the manual built beside the
-// station's executable; the old help file name is kept when there is neither, so
-// the message says where a site would put it.
+// station's executable (a build tree), then the installed one
+// (<prefix>/share/zarvane/help beside <prefix>/bin); the old help file name is
+// kept when there is none, so the message says where a site would put it.
 std::string FindHelpFile(Core& c) {
   const std::string site = JoinPath(c.HomeFile("help"), "index.html");
   if (c.FileExists(site, true)) return site;
   if (!c.gProgramDir.empty()) {
     const std::string built = JoinPath(JoinPath(c.gProgramDir, "help"), "index.html");
     if (c.FileExists(built, true)) return built;
+    const std::string installed = JoinPath(DirectoryOf(c.gProgramDir), "share/zarvane/help/index.html");
+    if (c.FileExists(installed, true)) return installed;
   }
   return JoinPath(c.HomeFile("help"), "operation.chm");
 }

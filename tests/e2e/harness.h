@@ -197,12 +197,23 @@ class Station {
   // The stand-in analysis program.
   fs::path BladeProgram() const { return root_ / "Blade" / "Blade.exe"; }
 
+  // Runs the station as its desktop entry does (--user-home) instead of on
+  // Home(): on <root>/data/zarvane/home, with no registry or system directory
+  // named by the environment.
+  void UseUserHome() {
+    userHome_ = true;
+    env_.erase("ZARVANE_REGISTRY");
+    env_.erase("ZARVANE_SYSTEM_DIR");
+  }
+  fs::path UserHome() const { return root_ / "data" / "zarvane" / "home"; }
+
   // Runs `zarvane --home <home> --script <script> --virtual-clock [args]`.
   RunResult Run(const std::string& script, const std::vector<std::string>& args = {}, bool virtualClock = true) {
     const fs::path scriptPath = root_ / ("script" + std::to_string(++runs_) + ".txt");
     WriteFile(scriptPath, script);
     const fs::path out = root_ / "stdout.txt", err = root_ / "stderr.txt";
     std::vector<std::string> argv = {program_, "--home", home_.string(), "--script", scriptPath.string()};
+    if (userHome_) argv.erase(argv.begin() + 1, argv.begin() + 3), argv.insert(argv.begin() + 1, "--user-home");
     if (virtualClock) argv.push_back("--virtual-clock");
     argv.insert(argv.end(), args.begin(), args.end());
     const pid_t pid = fork();
@@ -210,6 +221,7 @@ class Station {
       for (auto& [k, v] : env_) setenv(k.c_str(), v.c_str(), 1);
       unsetenv("DISPLAY");
       unsetenv("WAYLAND_DISPLAY");
+      if (userHome_) unsetenv("ZARVANE_REGISTRY"), unsetenv("ZARVANE_SYSTEM_DIR");
       std::freopen(out.c_str(), "w", stdout);
       std::freopen(err.c_str(), "w", stderr);
       std::vector<char*> raw;
@@ -232,6 +244,7 @@ class Station {
   std::string program_ = ZARVANE_EXE;
   std::map<std::string, std::string> env_;
   int runs_ = 0;
+  bool userHome_ = false;
 };
 
 // A settings file for tests: the TEST-mode default file with some lines changed.

@@ -2,6 +2,7 @@
 // package that declares them, and Reassociate Data Files on a fake desktop.
 #include "desktop/association.h"
 #include "desktop/reassociation.h"
+#include "desktop/userhome.h"
 #include "foundation_fixture.h"
 
 namespace zarvane::testing {
@@ -97,6 +98,47 @@ TEST_F(ReassociateTest, MissingToolsAreNamedToTheOperatorAndNothingIsDone) {
   EXPECT_FALSE(Logged());
   ASSERT_EQ(op.messages.size(), 1u);
   EXPECT_NE(op.messages[0].find("xdg-mime"), std::string::npos) << op.messages[0];
+}
+
+// The user's first home: the analysis program's launcher must run the program
+// whatever its path holds, and a failed preparation leaves nothing behind.
+class UserHomeTest : public FoundationTest {};
+
+TEST_F(UserHomeTest, TheLauncherRunsTheProgramUnderItsOwnNameFromAnyPath) {
+  const fs::path odd = home / "it's $(here)";
+  fs::create_directories(odd);
+  // bash -c without further arguments shows its own argv[0] as $0.
+  fs::create_symlink("/bin/bash", odd / "blade");
+  fs::create_directories(home / "template");
+  InstalledFiles files{(home / "template").string(), (odd / "blade").string(), "", ""};
+  const fs::path user = home / "user";
+  ASSERT_EQ(PrepareUserHome(user.string(), files).outcome, PreparedHome::Outcome::Prepared);
+  const fs::path launcher = user / "Blade" / "Blade.exe";
+  EXPECT_EQ(fs::file_size(launcher), 958464u);
+  FILE* out = popen(("'" + launcher.string() + "' -c 'echo \"$0\"' 2>&1").c_str(), "r");
+  ASSERT_NE(out, nullptr);
+  char line[512] = {};
+  ASSERT_NE(fgets(line, sizeof line, out), nullptr);
+  pclose(out);
+  EXPECT_EQ(std::string(line), launcher.string() + "\n");
+}
+
+TEST_F(UserHomeTest, WithoutATemplateNothingIsMadeAndAnEmptyHomeIsPrepared) {
+  const fs::path user = home / "user";
+  const PreparedHome missing = PrepareUserHome(user.string(), InstalledFiles{(home / "none").string(), "", "", ""});
+  EXPECT_EQ(missing.outcome, PreparedHome::Outcome::Failed);
+  EXPECT_EQ(missing.message, "the station's home template was not found");
+  EXPECT_TRUE(fs::is_empty(home));
+
+  fs::create_directories(home / "template" / "blades");
+  Spit(home / "template" / "zarv.ini", "Logo = @HOME@/logo.bmp @HOME@\r\n");
+  fs::create_directories(user);
+  ASSERT_EQ(PrepareUserHome(user.string(), InstalledFiles{(home / "template").string(), "", "", ""}).outcome,
+            PreparedHome::Outcome::Prepared);
+  EXPECT_EQ(Slurp(user / "zarv.ini"), "Logo = " + user.string() + "/logo.bmp " + user.string() + "\r\n");
+  EXPECT_TRUE(fs::is_directory(user / "blades"));
+  EXPECT_FALSE(fs::exists(user / "combine.exe"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(home), {}), 2);  // template and user: no leftovers
 }
 
 }  // namespace
