@@ -40,6 +40,13 @@ Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostC
   options.onAnalysisTimer = [this] { monitor.BAnTimer_Timer(); };
   station.analysing = [this] { return monitor.Ticking(); };
   station.onQueueChanged = [this] { monitor.ShowQueue(); };
+  // Reports resumed from the queue's journal are watched as if just measured.
+  // Its timer runs on the options window, loaded (not shown) for it.
+  station.onQueueResumed = [this] {
+    Form& window = options.Window();
+    if (!window.Loaded()) window.Load();
+    window("BAnTimer").SetEnabled(true);
+  };
   display.printOff = [this](int zone) {
     return options.Exists() && zone >= 1 && zone <= kZones && options.Window()("optPrintOff", zone).Value() == 1;
   };
@@ -49,6 +56,7 @@ Cycle::~Cycle() {
   station_.measuring = nullptr;
   station_.analysing = nullptr;
   station_.onQueueChanged = nullptr;
+  station_.onQueueResumed = nullptr;
 }
 
 bool Cycle::CloseRequested(Form& form) {

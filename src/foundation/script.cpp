@@ -1,5 +1,8 @@
 #include "foundation/script.h"
 
+#include <csignal>
+#include <cstdio>
+
 #include <sstream>
 
 #include "foundation/text.h"
@@ -142,7 +145,7 @@ std::vector<ScriptCommand> ParseScript(const std::string& text) {
     std::istringstream words(c.rest);
     for (std::string w; words >> w;) c.words.push_back(w);
     static const char* verbs[] = {"answer", "press",      "select", "deselect", "set",   "leave",
-                                  "check",  "wait",       "key",    "rightclick", "echo", "expect"};
+                                  "check",  "wait",       "key",    "rightclick", "echo", "expect", "crash"};
     bool known = false;
     for (const char* v : verbs) known = known || c.verb == v;
     if (!known) throw ScriptAbort{"line " + std::to_string(number) + ": unknown command '" + c.verb + "'"};
@@ -237,6 +240,11 @@ void ScriptRunner::Execute(const ScriptCommand& c) {
   if (c.verb == "echo") {
     op_.Line("ECHO: " + c.rest);
     return;
+  }
+  if (c.verb == "crash") {
+    // As a power loss or a kill: nothing is saved or cleaned up on the way out.
+    std::fflush(nullptr);
+    std::raise(SIGKILL);
   }
   if (c.verb == "wait") {
     if (c.words.size() != 1 || !IsNumeric(c.words[0])) throw ScriptAbort{where + "wait needs milliseconds"};

@@ -1,5 +1,8 @@
 #include "station/station.h"
 
+#include <filesystem>
+#include <fstream>
+
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "zarvane_version.h"
@@ -8,6 +11,31 @@ namespace zarvane {
 namespace {
 
 bool Truthy(const std::string& value) { return Val(value) != 0; }
+
+// TEMPORARY until the shared atomic writer lands.
+bool WriteFileAtomically(const std::string& path, const std::string& text, std::string* error) {
+  const std::string temp = path + ".tmp";
+  {
+    std::ofstream out(OsPath(NativePath(temp)), std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out) {
+      *error = "cannot write " + temp;
+      return false;
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(OsPath(NativePath(temp)), OsPath(NativePath(path)), ec);
+  if (ec) *error = ec.message();
+  return !ec;
+}
+
+bool RemoveFileIfPresent(const std::string& path, std::string* error) {
+  std::error_code ec;
+  std::filesystem::remove(OsPath(NativePath(ResolveCase(path))), ec);
+  if (ec) *error = ec.message();
+  return !ec;
+}
 
 // A site's own manual in the home comes first, then the manual built beside the
 // station's executable (a build tree), then the installed one
@@ -117,6 +145,7 @@ bool Station::Start(const std::string& home, const std::vector<std::string>& com
     cmdExit_Click();
   } else {
     frmMain.SetStatusText(c.Translate("Ready"));
+    ResumeAnalysisQueue();
   }
   return true;
 }
@@ -388,18 +417,67 @@ std::uint64_t Station::QueueForAnalysis(const std::string& report, int zone, con
   entry.queued = c.platform.clock ? c.platform.clock->Now() : std::chrono::system_clock::now();
   entry.id = nextQueueId_++;
   gToAnalyze.push_back(std::move(entry));
+  const std::uint64_t id = gToAnalyze.back().id;
+  SaveQueueJournal();
   if (onQueueChanged) onQueueChanged();
-  return gToAnalyze.back().id;
+  return id;
 }
 
 bool Station::DropFromAnalysis(std::uint64_t id) {
   for (auto it = gToAnalyze.begin(); it != gToAnalyze.end(); ++it) {
     if (it->id != id) continue;
     gToAnalyze.erase(it);
+    SaveQueueJournal();
     if (onQueueChanged) onQueueChanged();
     return true;
   }
   return false;
+}
+
+void Station::SaveQueueJournal() {
+  if (!journalOwned_) return;
+  const std::string path = QueueJournalPath();
+  std::string error;
+  const bool saved = gToAnalyze.empty() ? RemoveFileIfPresent(path, &error)
+                                        : WriteFileAtomically(path, QueueJournalText(gToAnalyze), &error);
+  if (saved) {
+    journalFailureTold_ = false;
+    return;
+  }
+  c.WriteLog("SaveQueueJournal: " + path + ": " + error, 0);
+  // Once until it works again: the queue changes with every report.
+  if (journalFailureTold_) return;
+  journalFailureTold_ = true;
+  c.WriteLog(c.Translate("The list of reports waiting for analysis could not be saved in") + " " + path + " (" + error +
+                 "). " + c.Translate("They are still collected while the station runs."),
+             0, true);
+}
+
+void Station::ResumeAnalysisQueue() {
+  journalOwned_ = true;
+  const std::string path = QueueJournalPath();
+  if (!c.FileExists(path, true)) return;
+  const std::optional<std::string> text = ReadAll(ResolveCase(path));
+  int unreadable = 0;
+  std::vector<QueuedReport> resumed = text ? ParseQueueJournal(*text, &unreadable) : std::vector<QueuedReport>{};
+  if (!text || unreadable > 0)
+    c.WriteLog("ResumeAnalysisQueue: " + path + ": " +
+                   (text ? std::to_string(unreadable) + " unreadable lines skipped" : std::string("cannot be read")),
+               0);
+  for (QueuedReport& entry : resumed) {
+    entry.id = nextQueueId_++;
+    c.WriteLog("ResumeAnalysisQueue: waiting again for " + entry.report, 0);
+    gToAnalyze.push_back(std::move(entry));
+  }
+  // Rewritten from what was read: a damaged line does not come back.
+  SaveQueueJournal();
+  if (resumed.empty()) return;
+  if (onQueueChanged) onQueueChanged();
+  if (onQueueResumed) onQueueResumed();
+  c.WriteLog(std::to_string(resumed.size()) + " " +
+                 c.Translate("reports measured before the station last stopped are still waiting for their analysis; "
+                             "the station collects them again."),
+             0, true);
 }
 
 bool Station::IsQueued(const std::string& report) const {
@@ -410,6 +488,10 @@ bool Station::IsQueued(const std::string& report) const {
 
 void Station::FinishExit() {
   c.forms.SetBusy(true);
+  // Whatever still waits was given up with the operator's Yes to Exit.
+  if (!gToAnalyze.empty()) c.WriteLog("cmdExit_Click: " + std::to_string(gToAnalyze.size()) + " reports are no longer waited for.", 0);
+  gToAnalyze.clear();
+  SaveQueueJournal();
   if (!InTestMode()) {
     for (const char* name : {"tmpwrk.txt", "QUORVX.RTF", "QUORVX.TXT", "Header.txt", "fixture.txt"})
       c.MakeOLD(c.HomeFile(name));

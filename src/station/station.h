@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "foundation/core.h"
+#include "station/queuejournal.h"
 #include "station/windows.h"
 
 namespace zarvane {
@@ -68,20 +69,6 @@ class ProbeQualifier {
 };
 
 enum class StartMode { Normal, ProbeQualification };
-
-// A report handed to the analysis program and waiting for its verdict, with
-// what collecting its results needs from the time it was measured.
-struct QueuedReport {
-  std::string report;      // full path, ending ".rpt"
-  int zone = 0;            // 1 to 4
-  std::string flavorFile;  // the flavor file the zone was measured with
-  std::chrono::system_clock::time_point queued;
-  std::uint64_t id = 0;    // tells entries apart when they move in the queue
-  // The analysis log's size before the analysis program was started: a
-  // verdict for this report is looked for after it (an older analysis of a
-  // report by the same name must not answer for this one).
-  std::uintmax_t logOffset = 0;
-};
 
 // The empty settings dialog of the Settings menu (shown in TEST mode).
 class FrmOptions : public Form {
@@ -149,6 +136,14 @@ class Station {
   bool DropFromAnalysis(std::uint64_t id);
   bool IsQueued(const std::string& report) const;
   std::function<void()> onQueueChanged;
+  // The queue's journal in the home directory: what a start after an unclean
+  // end resumes (ResumeAnalysisQueue, at the end of a start). Rewritten on
+  // every change of the queue once the start has read it, and cleared when
+  // the station exits (with the operator's Yes when reports still waited).
+  std::string QueueJournalPath() const { return c.HomeFile("AnalysisQueue.txt"); }
+  void ResumeAnalysisQueue();
+  // Called after reports were resumed: the monitor's timer starts.
+  std::function<void()> onQueueResumed;
   // Exit requested from inside a longer step; it takes effect when that step ends.
   void TriggerExit();
   bool Exited() const { return exited_; }
@@ -188,6 +183,11 @@ class Station {
   bool exited_ = false;
   bool exitAfterAnalysis_ = false;
   std::uint64_t nextQueueId_ = 1;
+  // The journal is the station's to write once this start has read it; before
+  // that (a start that fails early) it is left for the next start.
+  bool journalOwned_ = false;
+  bool journalFailureTold_ = false;
+  void SaveQueueJournal();
 };
 
 }  // namespace zarvane

@@ -1,0 +1,89 @@
+// The analysis queue survives an unclean end: a station killed while a report
+// waits for its analysis resumes it at the next start; an Exit answered Yes
+// gives the queue up.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include "harness.h"
+
+namespace zarvane::e2e {
+namespace {
+
+const char* kResumed = "reports measured before the station last stopped are still waiting for their analysis";
+
+class Queue : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string ini = GoldenIni("zarv_test_nombr.ini", s.Home());
+    ini = WithLine(ini, "Interface =", "Interface = CMM1");
+    for (const char* mode : {"TXT_Mode", "RTF_Mode", "CMM_Mode", "CMB_Mode"})
+      ini = WithLine(ini, std::string(mode) + " =", std::string(mode) + " = NONE");
+    s.Put("zarv.ini", ini);
+    s.Put("blade_lookup_table.txt", "!Part Number   Program   Flavor\r\n");
+    s.Put("host/simhost.ini", "Version = Quorvex 5.1\r\nCommandTime = 0\r\n");
+    const fs::path demo = fs::path(ZARVANE_DEMO_HOME);
+    s.Put("quorvx programs/Blade.prg", ReadFile(demo / "quorvx programs" / "Blade.prg"));
+    s.Put("host/probes/STAR5.prb", ReadFile(demo / "host" / "probes" / "STAR5.prb"));
+    for (const char* file : {"Demo.nom", "Demo.tol", "Demo.op", "KT1.flv"})
+      s.Put(std::string("blades/Demo/") + file, ReadFile(demo / "blades" / "Demo" / file));
+    // The analysis program works on the report but has not answered yet.
+    SetBladeSettings(s.BladeProgram(), "NoAnswerParts = Demo\r\n");
+  }
+  RunResult Run(const std::string& script) { return s.Run(script, {"--clock-start", "2024-03-05 14:07:09"}); }
+  std::string Report() const {
+    for (const auto& e : fs::directory_iterator(s.Home() / "blades" / "Demo"))
+      if (e.path().extension() == ".rpt") return e.path().string();
+    return "";
+  }
+  fs::path Journal() const { return s.Home() / "AnalysisQueue.txt"; }
+  static constexpr const char* kMeasure = "press cmdGo\nset cmbSN(1) SN1\npress frmInspOpt.cmdMeasure\nwait 3000\n";
+
+  Station s;
+};
+
+TEST_F(Queue, AReportWaitingWhenTheStationIsKilledIsCollectedOnceAfterTheRestart) {
+  const RunResult killed = Run(std::string(kMeasure) + "crash\n");
+  EXPECT_EQ(killed.status, -1) << killed.transcript << killed.errors;  // ended by the signal
+  const std::string report = Report();
+  ASSERT_FALSE(report.empty());
+  // The journal names the report, its zone and its flavor file.
+  const std::string journal = ReadFile(Journal());
+  EXPECT_EQ(journal.rfind("Zarvane analysis queue\n", 0), 0u) << journal;
+  EXPECT_NE(journal.find("\t1\t"), std::string::npos) << journal;
+  EXPECT_NE(journal.find("\t" + report + "\t" + (s.Home() / "blades" / "Demo" / "KT1.flv").string() + "\n"),
+            std::string::npos)
+      << journal;
+
+  // Meanwhile the analysis program, which outlives the station, finishes.
+  SetBladeSettings(s.BladeProgram(), "");
+  ASSERT_EQ(std::system(("'" + s.BladeProgram().string() + "' '" + report + "'").c_str()), 0);
+
+  // The operator is told, the report is collected once and leaves the journal.
+  const RunResult resumed = Run("wait 3000\n");
+  ASSERT_EQ(resumed.status, 0) << resumed.transcript << resumed.errors << s.File("debug.txt");
+  EXPECT_TRUE(resumed.Has("MESSAGE: 1 " + std::string(kResumed))) << resumed.transcript;
+  EXPECT_EQ(CountOf(s.File("debug.txt"), "BAnTimer: Blade has been processed: " + report), 1) << s.File("debug.txt");
+  EXPECT_FALSE(fs::exists(Journal()));
+
+  const RunResult again = Run("wait 3000\n");
+  EXPECT_FALSE(again.Has(kResumed));
+  EXPECT_EQ(CountOf(s.File("debug.txt"), "has been processed"), 0);
+}
+
+TEST_F(Queue, ExitAnsweredYesGivesTheQueueUpAndADamagedLineLosesNoOtherEntry) {
+  const RunResult quit = Run(std::string(kMeasure) + "answer yes\npress mnuExit\n");
+  ASSERT_EQ(quit.status, 0) << quit.transcript << quit.errors;
+  EXPECT_TRUE(quit.Has("is waiting for Blade to finish analyzing.  Are you sure you want to quit?"));
+  EXPECT_FALSE(fs::exists(Journal()));
+  EXPECT_FALSE(Run("wait 1000\n").Has(kResumed));
+
+  // A journal cut short by a power loss in the middle of a line.
+  const std::string report = Report();
+  WriteFile(Journal(), "Zarvane analysis queue\n1709647629\t2\t0\t" + report + "\t\n1709647630\t3\t0\t/blades/x");
+  const RunResult resumed = Run("answer yes\npress mnuExit\n");
+  EXPECT_TRUE(resumed.Has("MESSAGE: 1 " + std::string(kResumed))) << resumed.transcript;
+}
+
+}  // namespace
+}  // namespace zarvane::e2e
