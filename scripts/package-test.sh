@@ -14,7 +14,14 @@ cmake --build build -j2 >/dev/null
 deb=$(ls build/zarvane_*.deb)
 scratch=$(mktemp -d /tmp/zarvane-package-XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
-fail() { echo "package test: $*" >&2; exit 1; }
+fail() { # Started without a home, as a user typing "zarvane" would: the user's own
+# home again, never the installation's bin directory.
+env -i PATH=/usr/bin:/bin HOME="$scratch/user" LANG=C.UTF-8 \
+  "$usr/bin/zarvane" --script "$scratch/help.script" --virtual-clock >"$scratch/plain.txt" 2>&1 ||
+  { cat "$scratch/plain.txt" >&2; fail "the installed station without --user-home failed"; }
+[ ! -e "$usr/bin/zarv.ini" ] && [ ! -e "$usr/bin/debug.txt" ] || fail "the installed station used bin/ as its home"
+grep -q "^OPEN: Open $usr/share/zarvane/help/index.html$" "$scratch/plain.txt" || fail "no Help without --user-home"
+echo "package test: $*" >&2; exit 1; }
 
 # Every dependency is a Debian package; this machine has them all, as the
 # build needs them.
@@ -53,4 +60,11 @@ printf 'press mnuProgHelp\npress mnuExit\n' >"$scratch/help.script"
 run "$scratch/help.script" >"$scratch/help.txt" 2>&1 || { cat "$scratch/help.txt" >&2; fail "the Help run failed"; }
 grep -q "^OPEN: Open $usr/share/zarvane/help/index.html$" "$scratch/help.txt" ||
   { cat "$scratch/help.txt" >&2; fail "Help did not open the installed manual"; }
+# Started without a home, as a user typing "zarvane" would: the user's own
+# home again, never the installation's bin directory.
+env -i PATH=/usr/bin:/bin HOME="$scratch/user" LANG=C.UTF-8 \
+  "$usr/bin/zarvane" --script "$scratch/help.script" --virtual-clock >"$scratch/plain.txt" 2>&1 ||
+  { cat "$scratch/plain.txt" >&2; fail "the installed station without --user-home failed"; }
+[ ! -e "$usr/bin/zarv.ini" ] && [ ! -e "$usr/bin/debug.txt" ] || fail "the installed station used bin/ as its home"
+grep -q "^OPEN: Open $usr/share/zarvane/help/index.html$" "$scratch/plain.txt" || fail "no Help without --user-home"
 echo "package test: $deb installs and runs ($(du -k "$deb" | cut -f1) KiB)"

@@ -1,6 +1,9 @@
 #include "desktop/userhome.h"
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdlib>
 #include <filesystem>
@@ -67,27 +70,109 @@ bool WriteExecutable(const fs::path& file, const std::string& text) {
   return !ec;
 }
 
-// Fills the freshly copied template at `dir`, which becomes `home`.
-std::string Fill(const fs::path& dir, const std::string& home, const InstalledFiles& files) {
-  // The station reads its settings files as Windows-1252 text.
-  const std::string homeText = Utf8ToCp1252(home);
-  for (const char* name : {"zarv.ini", "registry.ini"}) {
-    const fs::path file = dir / name;
-    std::error_code ec;
-    if (fs::exists(file, ec) && !ReplaceInFile(file, "@HOME@", homeText)) return "cannot write " + file.string();
+// A value as the registry store's INI file (QSettings, UTF-8) reads it back
+// unchanged: quoted, with "\\" and "\"" escaped, when it holds what that
+// format gives a meaning (";" starts a comment, "," makes a list).
+std::string RegistryValue(const std::string& value) {
+  if (value.find_first_of(";,\"\\") == std::string::npos && value == Trim(value)) return value;
+  std::string quoted = "\"";
+  for (char ch : value) quoted += ch == '"' || ch == '\\' ? std::string("\\") + ch : std::string(1, ch);
+  return quoted + "\"";
+}
+
+bool FillRegistry(const fs::path& file, const std::string& home) {
+  std::string text;
+  {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    text.assign(std::istreambuf_iterator<char>(in), {});
   }
+  std::istringstream lines(text);
+  std::string out;
+  for (std::string line; std::getline(lines, line);) {
+    const size_t eq = line.find('=');
+    if (eq != std::string::npos && line.find("@HOME@", eq) != std::string::npos) {
+      std::string value = line.substr(eq + 1);
+      const bool cr = !value.empty() && value.back() == '\r';
+      if (cr) value.pop_back();
+      for (size_t at; (at = value.find("@HOME@")) != std::string::npos;) value.replace(at, 6, home);
+      line = line.substr(0, eq + 1) + RegistryValue(value) + (cr ? "\r" : "");
+    }
+    out += line + "\n";
+  }
+  std::ofstream o(file, std::ios::binary | std::ios::trunc);
+  o << out;
+  o.close();
+  return static_cast<bool>(o);
+}
+
+// The launcher this station wrote (not a program the user put in its place).
+bool IsOurLauncher(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::string head(64, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<size_t>(in.gcount()));
+  return head.rfind(BladeLauncher("", 0).substr(0, 40), 0) == 0;
+}
+
+// The analysis program's launcher and the links to combine and mirror, made
+// or pointed at the programs of `files`. `fresh`: a new home, where they are
+// made whatever is there; otherwise only what the station made is changed.
+std::string LinkPrograms(const fs::path& dir, const InstalledFiles& files, bool fresh) {
   std::error_code ec;
-  fs::create_directories(dir / "Blade", ec);
-  if (ec) return "cannot make " + (dir / "Blade").string() + ": " + ec.message();
-  if (!files.blade.empty() && !WriteExecutable(dir / "Blade" / "Blade.exe", BladeLauncher(files.blade, kNewBladeSize)))
-    return "cannot write " + (dir / "Blade" / "Blade.exe").string();
+  const fs::path launcher = dir / "Blade" / "Blade.exe";
+  if (!files.blade.empty()) {
+    const std::string text = BladeLauncher(files.blade, kNewBladeSize);
+    const bool ours = fs::exists(launcher, ec) && IsOurLauncher(launcher);
+    if (fresh || ours) {
+      std::ifstream in(launcher, std::ios::binary);
+      const std::string now(std::istreambuf_iterator<char>(in), {});
+      if (now != text) {
+        fs::create_directories(dir / "Blade", ec);
+        if (ec) return "cannot make " + (dir / "Blade").string() + ": " + ec.message();
+        if (!WriteExecutable(launcher, text)) return "cannot write " + launcher.string();
+      }
+    }
+  }
   for (const auto& [program, name] : {std::pair{files.combine, "combine.exe"}, std::pair{files.mirror, "mirror.exe"}}) {
     if (program.empty()) continue;
-    fs::remove(dir / name, ec);
-    fs::create_symlink(program, dir / name, ec);
-    if (ec) return "cannot link " + (dir / name).string() + ": " + ec.message();
+    const fs::path link = dir / name;
+    const bool isLink = fs::is_symlink(link, ec);
+    if (!fresh && !isLink) continue;  // the user's own program
+    if (isLink && fs::read_symlink(link, ec) == fs::path(program)) continue;
+    fs::remove(link, ec);
+    fs::create_symlink(program, link, ec);
+    if (ec) return "cannot link " + link.string() + ": " + ec.message();
   }
   return "";
+}
+
+// Fills the freshly copied template at `dir`, which becomes `home`.
+std::string Fill(const fs::path& dir, const std::string& home, const InstalledFiles& files) {
+  // The station reads its settings file as Windows-1252 text; the registry
+  // store's file is UTF-8.
+  std::error_code ec;
+  if (fs::exists(dir / "zarv.ini", ec) && !ReplaceInFile(dir / "zarv.ini", "@HOME@", Utf8ToCp1252(home)))
+    return "cannot write " + (dir / "zarv.ini").string();
+  if (fs::exists(dir / "registry.ini", ec) && !FillRegistry(dir / "registry.ini", home))
+    return "cannot write " + (dir / "registry.ini").string();
+  return LinkPrograms(dir, files, true);
+}
+
+// Copies left by first runs that were killed: "<name>.preparing-<pid>" whose
+// process has gone.
+void RemoveStaleCopies(const fs::path& target) {
+  std::error_code ec;
+  const std::string prefix = target.filename().string() + ".preparing-";
+  for (fs::directory_iterator it(target.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.rfind(prefix, 0) != 0) continue;
+    const std::string pid = name.substr(prefix.size());
+    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    if (kill(static_cast<pid_t>(std::stol(pid)), 0) == 0 || errno != ESRCH) continue;
+    std::error_code removed;
+    fs::remove_all(it->path(), removed);
+  }
 }
 
 }  // namespace
@@ -98,8 +183,10 @@ InstalledFiles FindInstalledFiles(const std::string& programDir) {
   const fs::path libexec = dir / ".." / "libexec" / "zarvane";
   InstalledFiles files;
   std::error_code ec;
-  if (fs::is_directory(share / "home", ec)) files.homeTemplate = (share / "home").lexically_normal().string();
-  else if (fs::is_directory(dir / "demo-home-template", ec))
+  if (fs::is_directory(share / "home", ec)) {
+    files.homeTemplate = (share / "home").lexically_normal().string();
+    files.installed = true;
+  } else if (fs::is_directory(dir / "demo-home-template", ec))
     files.homeTemplate = (dir / "demo-home-template").lexically_normal().string();
   files.blade = Found(libexec / "blade", dir / "blade");
   files.combine = Found(libexec / "combine", dir / "combine");
@@ -138,6 +225,7 @@ PreparedHome PrepareUserHome(const std::string& home, const InstalledFiles& file
     }
     if (!fs::is_empty(target, ec) || ec) {
       result.outcome = PreparedHome::Outcome::Existing;
+      LinkPrograms(target, files, false);  // best effort: the station says what it cannot run
       return result;
     }
   }
@@ -150,6 +238,7 @@ PreparedHome PrepareUserHome(const std::string& home, const InstalledFiles& file
     result.message = "cannot make " + target.parent_path().string() + ": " + ec.message();
     return result;
   }
+  RemoveStaleCopies(target);
   const fs::path building = target.parent_path() / (target.filename().string() + ".preparing-" + std::to_string(getpid()));
   fs::remove_all(building, ec);
   fs::copy(files.homeTemplate, building, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
@@ -157,6 +246,13 @@ PreparedHome PrepareUserHome(const std::string& home, const InstalledFiles& file
   if (problem.empty()) {
     fs::remove(target, ec);  // an empty directory only
     fs::rename(building, target, ec);
+    std::error_code probe;
+    if (ec && fs::is_directory(target, probe) && !fs::is_empty(target, probe)) {
+      // Another start prepared it first: that home is the one.
+      fs::remove_all(building, ec);
+      result.outcome = PreparedHome::Outcome::Existing;
+      return result;
+    }
     if (ec) problem = "cannot rename " + building.string() + " to " + home + ": " + ec.message();
   }
   if (!problem.empty()) {

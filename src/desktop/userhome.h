@@ -16,6 +16,7 @@ namespace zarvane {
 // <dir>/../libexec/zarvane/<program>) first, else a build tree
 // (<dir>/demo-home-template and <dir>/<program>). A program not found is "".
 struct InstalledFiles {
+  bool installed = false;  // the installed layout, not a build tree
   std::string homeTemplate;
   std::string blade;
   std::string combine;
@@ -41,7 +42,10 @@ struct PreparedHome {
 // installed analysis program (it runs it under the launcher's own name, so
 // the program keeps its settings and log beside it, in this home, and its
 // size marks it as version 2.0 or newer); combine.exe and mirror.exe are links
-// to the installed programs.
+// to the installed programs. In a home that exists already, the launcher and
+// the links the station made are pointed at the programs of `files`, so a
+// home outlives an upgrade or a move of the programs; anything else in it,
+// and a launcher or program the user replaced, stays as it is.
 PreparedHome PrepareUserHome(const std::string& home, const InstalledFiles& files);
 
 // The launcher text of Blade/Blade.exe for the analysis program `blade`:

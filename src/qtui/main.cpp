@@ -90,15 +90,27 @@ const char* kUsage =
 // --user-home: the station runs on the user's own home (prepared from the
 // installed template on first run), with its registry store and system
 // directory in that home unless the environment names others.
-void ResolveUserHome(Options& o) {
+std::string ProgramDirectory() {
   std::error_code ec;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? "" : exe.parent_path().string();
+}
+
+void ResolveUserHome(Options& o) {
   const std::string home = UserHomeDirectory();
   if (home.empty()) {
-    o.homeProblem = "neither XDG_DATA_HOME nor HOME is set";
+    o.homeProblem = "The station's home cannot be found: neither XDG_DATA_HOME nor HOME is set.";
     return;
   }
-  const InstalledFiles files = FindInstalledFiles(ec ? "" : exe.parent_path().string());
+  // The station's file names are Windows-1252 text: a path it cannot write
+  // back unchanged would put its files somewhere else.
+  if (Cp1252ToUtf8(Utf8ToCp1252(home)) != home) {
+    o.homeProblem = "The station's home " + home +
+                    " has characters the station cannot use in file names; set XDG_DATA_HOME to a folder "
+                    "whose path has none.";
+    return;
+  }
+  const InstalledFiles files = FindInstalledFiles(ProgramDirectory());
   const PreparedHome prepared = PrepareUserHome(home, files);
   if (prepared.outcome == PreparedHome::Outcome::Failed) {
     o.homeProblem = "The station's home could not be prepared in " + home + ": " + prepared.message + ".";
@@ -374,6 +386,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!o.printFile.empty()) return PrintFile(o, argc, argv);
+  // An installed station has no home beside its executable (bin/): without
+  // one named, it runs on the user's own.
+  const char* homeVariable = std::getenv("ZARVANE_HOME");
+  if (!o.userHome && o.home.empty() && !(homeVariable && *homeVariable) &&
+      FindInstalledFiles(ProgramDirectory()).installed)
+    o.userHome = true;
   if (o.userHome) ResolveUserHome(o);
   return o.script.empty() ? RunWindows(o, argc, argv) : RunHeadless(o, argc, argv);
 }

@@ -41,6 +41,9 @@ TEST(Reassociate, ReportFilesResolveToTheirTypesOpenInTheEditorAndPrintThroughTh
   EXPECT_NE(s.File("debug.txt").find("mnuAssoc_Click: Creating Registry Entries for CMM and CMB files"),
             std::string::npos);
 
+  // Registered for this user (a system-wide package would resolve the type too).
+  EXPECT_TRUE(fs::exists(data / "mime" / "packages" / "zarvane.xml"));
+  EXPECT_TRUE(fs::exists(data / "mime" / "mime.cache"));
   const std::string env = "XDG_DATA_HOME='" + data.string() + "' XDG_CONFIG_HOME='" + config.string() + "' ";
   const fs::path report = s.Root() / "P1_0001.CMM";
   WriteFile(report, "SECTION A\r\n1.0 2.0 3.0\r\n");

@@ -3,6 +3,8 @@
 #include "desktop/association.h"
 #include "desktop/reassociation.h"
 #include "desktop/userhome.h"
+#include "foundation/text.h"
+#include "platform/linux.h"
 #include "foundation_fixture.h"
 
 namespace zarvane::testing {
@@ -110,7 +112,7 @@ TEST_F(UserHomeTest, TheLauncherRunsTheProgramUnderItsOwnNameFromAnyPath) {
   // bash -c without further arguments shows its own argv[0] as $0.
   fs::create_symlink("/bin/bash", odd / "blade");
   fs::create_directories(home / "template");
-  InstalledFiles files{(home / "template").string(), (odd / "blade").string(), "", ""};
+  InstalledFiles files{false, (home / "template").string(), (odd / "blade").string(), "", ""};
   const fs::path user = home / "user";
   ASSERT_EQ(PrepareUserHome(user.string(), files).outcome, PreparedHome::Outcome::Prepared);
   const fs::path launcher = user / "Blade" / "Blade.exe";
@@ -125,20 +127,47 @@ TEST_F(UserHomeTest, TheLauncherRunsTheProgramUnderItsOwnNameFromAnyPath) {
 
 TEST_F(UserHomeTest, WithoutATemplateNothingIsMadeAndAnEmptyHomeIsPrepared) {
   const fs::path user = home / "user";
-  const PreparedHome missing = PrepareUserHome(user.string(), InstalledFiles{(home / "none").string(), "", "", ""});
+  const PreparedHome missing = PrepareUserHome(user.string(), InstalledFiles{false, (home / "none").string(), "", "", ""});
   EXPECT_EQ(missing.outcome, PreparedHome::Outcome::Failed);
   EXPECT_EQ(missing.message, "the station's home template was not found");
   EXPECT_TRUE(fs::is_empty(home));
 
   fs::create_directories(home / "template" / "blades");
   Spit(home / "template" / "zarv.ini", "Logo = @HOME@/logo.bmp @HOME@\r\n");
-  fs::create_directories(user);
-  ASSERT_EQ(PrepareUserHome(user.string(), InstalledFiles{(home / "template").string(), "", "", ""}).outcome,
+  Spit(home / "template" / "registry.ini", "[directories]\nblades=@HOME@/blades\n");
+  // A home path with what the two settings files treat specially.
+  const fs::path odd = home / "J\xC3\xBCrgen;s, \"home\"";
+  fs::create_directories(odd);
+  ASSERT_EQ(PrepareUserHome(odd.string(), InstalledFiles{false, (home / "template").string(), "", "", ""}).outcome,
             PreparedHome::Outcome::Prepared);
-  EXPECT_EQ(Slurp(user / "zarv.ini"), "Logo = " + user.string() + "/logo.bmp " + user.string() + "\r\n");
-  EXPECT_TRUE(fs::is_directory(user / "blades"));
-  EXPECT_FALSE(fs::exists(user / "combine.exe"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(home), {}), 2);  // template and user: no leftovers
+  const std::string text = Utf8ToCp1252(odd.string());
+  EXPECT_EQ(Slurp(odd / "zarv.ini"), "Logo = " + text + "/logo.bmp " + text + "\r\n");
+  EXPECT_EQ(QtRegistry(Utf8ToCp1252((odd / "registry.ini").string())).Get("directories", "blades"), text + "/blades");
+  EXPECT_TRUE(fs::is_directory(odd / "blades"));
+  EXPECT_FALSE(fs::exists(odd / "combine.exe"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(home), {}), 2);  // template and the home: no leftovers
+}
+
+TEST_F(UserHomeTest, AnExistingHomeFollowsTheProgramsButKeepsWhatTheUserReplaced) {
+  fs::create_directories(home / "template");
+  for (const char* p : {"a/blade", "a/combine", "b/blade", "b/combine"}) {
+    fs::create_directories((home / p).parent_path());
+    Spit(home / p, "#!/bin/sh\n");
+    fs::permissions(home / p, fs::perms::owner_all);
+  }
+  const auto files = [&](const char* dir) {
+    return InstalledFiles{true, (home / "template").string(), (home / dir / "blade").string(),
+                          (home / dir / "combine").string(), ""};
+  };
+  const fs::path user = home / "user";
+  ASSERT_EQ(PrepareUserHome(user.string(), files("a")).outcome, PreparedHome::Outcome::Prepared);
+  ASSERT_EQ(PrepareUserHome(user.string(), files("b")).outcome, PreparedHome::Outcome::Existing);
+  EXPECT_EQ(Slurp(user / "Blade" / "Blade.exe"), BladeLauncher((home / "b" / "blade").string(), 958464));
+  EXPECT_EQ(fs::read_symlink(user / "combine.exe"), home / "b" / "combine");
+
+  Spit(user / "Blade" / "Blade.exe", "#!/bin/sh\n# the site's own analysis program\n");
+  ASSERT_EQ(PrepareUserHome(user.string(), files("a")).outcome, PreparedHome::Outcome::Existing);
+  EXPECT_EQ(Slurp(user / "Blade" / "Blade.exe"), "#!/bin/sh\n# the site's own analysis program\n");
 }
 
 }  // namespace
