@@ -21,6 +21,8 @@
 #   main-analysis-waiting.png                     the main window after it, its
 #                                                 status line with the report
 #                                                 waiting for its verdict
+#   queue.png                                     Reports > Waiting for Analysis
+#                                                 listing that report
 # A picture of one window has its title drawn above it, as no window manager
 # draws one.
 # Installs Xvfb, ImageMagick and xdotool when missing. Exits non-zero when the
@@ -297,6 +299,15 @@ sleep 1
 click_in "$options" 474 421   # Exit: the zone panels come back
 sleep 1
 window_shot "$window" main-analysis-waiting.png
+# Reports > Waiting for Analysis... (the menu's last item) lists that report.
+click_in "$window" 188 29   # Reports
+sleep 0.5
+xdotool key Up Return
+queue=$(await_window "$window" "$options") || fail "the analysis queue window did not show"
+sleep 0.5
+window_shot "$queue" queue.png
+xdotool key Escape || true
+sleep 0.5
 stop
 
 # The qualification dialog, opened by a click on the probe picture of the

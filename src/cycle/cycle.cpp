@@ -13,6 +13,7 @@ Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostC
       runner(core, station, zones, options, report, bladeText, host, run),
       monitor(core, station, options),
       reanalysis(core, station),
+      queueWindow(core, station),
       station_(station) {
   station.frmMain("cmdGo").onClick = [this] { measure.cmdGo_Click(); };
   station.EnableCommand("cmdGo");
@@ -22,6 +23,8 @@ Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostC
   station.EnableCommand("mnuBladeStart");
   station.frmMain("mnuReanalyze").onClick = [this] { reanalysis.mnuReanalyze_Click(); };
   station.EnableCommand("mnuReanalyze");
+  station.frmMain("mnuQueue").onClick = [this] { queueWindow.mnuQueue_Click(); };
+  station.EnableCommand("mnuQueue");
   // The section picker follows its zone's flags whenever they are set again.
   files.SectionUpdate = [this, &core] { options.sections.SectionUpdate(core.gzone); };
   zones.onDisZone = [this](int zone) { options.DisZone(zone); };
@@ -39,7 +42,10 @@ Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostC
   monitor.runInProgress = [this] { return runner.Running(); };
   options.onAnalysisTimer = [this] { monitor.BAnTimer_Timer(); };
   station.analysing = [this] { return monitor.Ticking(); };
-  station.onQueueChanged = [this] { monitor.ShowQueue(); };
+  station.onQueueChanged = [this] {
+    monitor.ShowQueue();
+    queueWindow.Refresh();
+  };
   // Reports resumed from the queue's journal are watched as if just measured.
   // Its timer runs on the options window, loaded (not shown) for it.
   station.onQueueResumed = [this] {

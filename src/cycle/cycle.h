@@ -8,6 +8,7 @@
 #include "cycle/measure.h"
 #include "cycle/monitor.h"
 #include "cycle/options.h"
+#include "cycle/queuewindow.h"
 #include "cycle/reanalysis.h"
 #include "cycle/report.h"
 #include "cycle/run.h"
@@ -45,6 +46,7 @@ class Cycle {
   AnalysisMonitor monitor;
   // The main window's "Blade" and "Reanalyze a Blade".
   Reanalysis reanalysis;
+  AnalysisQueueWindow queueWindow;
 
  private:
   Station& station_;

@@ -60,6 +60,7 @@ constexpr MenuItem kMenus[] = {
     {"mnuReanalyze", "Reanalyze a Blade", "mnuReports"},
     {"mnuBladeStart", "Blade", "mnuReports"},
     {"mnuReprint", "Reprint a report", "mnuReports"},
+    {"mnuQueue", "Waiting for Analysis...", "mnuReports"},
     {"mnuLanguages", "&Languages", ""},
     {"mnuEnglish", "English", "mnuLanguages"},
     {"mnuFrench", "French", "mnuLanguages"},

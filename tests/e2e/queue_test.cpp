@@ -71,15 +71,27 @@ TEST_F(Queue, AReportWaitingWhenTheStationIsKilledIsCollectedOnceAfterTheRestart
   EXPECT_EQ(CountOf(s.File("debug.txt"), "has been processed"), 0);
 }
 
-TEST_F(Queue, ExitAnsweredYesGivesTheQueueUpAndADamagedLineLosesNoOtherEntry) {
+TEST_F(Queue, TheOperatorSeesAndDropsAWaitingReportAndExitWithYesGivesTheQueueUp) {
+  EXPECT_EQ(Run(std::string(kMeasure) + "crash\n").status, -1);
+  const std::string report = Report();
+  const std::string row = fs::path(report).filename().string() + "   zone 1, 0 min   " + (s.Home() / "blades" / "Demo").string();
+  // Reports > Waiting for Analysis...: the resumed report, dropped; Exit then
+  // has nothing to ask.
+  const RunResult dropped = Run("press mnuQueue\nexpect lstQueue items " + row + "\nselect lstQueue " + row +
+                                "\nanswer yes\npress cmdDrop\nexpect lblQueue caption No report is waiting for its "
+                                "analysis.\nexpect cmdDrop enabled 0\npress frmQueue.cmdClose\npress mnuExit\n");
+  ASSERT_EQ(dropped.status, 0) << dropped.transcript << dropped.errors;
+  EXPECT_TRUE(dropped.Has("QUESTION: Drop | Stop waiting for the analysis of " + fs::path(report).filename().string()));
+  EXPECT_FALSE(fs::exists(Journal()));
+  EXPECT_TRUE(fs::exists(report));
+
   const RunResult quit = Run(std::string(kMeasure) + "answer yes\npress mnuExit\n");
   ASSERT_EQ(quit.status, 0) << quit.transcript << quit.errors;
   EXPECT_TRUE(quit.Has("is waiting for Blade to finish analyzing.  Are you sure you want to quit?"));
   EXPECT_FALSE(fs::exists(Journal()));
   EXPECT_FALSE(Run("wait 1000\n").Has(kResumed));
 
-  // A journal cut short by a power loss in the middle of a line.
-  const std::string report = Report();
+  // A journal cut short by a power loss in the middle of a line loses no other entry.
   WriteFile(Journal(), "Zarvane analysis queue\n1709647629\t2\t0\t" + report + "\t\n1709647630\t3\t0\t/blades/x");
   const RunResult resumed = Run("answer yes\npress mnuExit\n");
   EXPECT_TRUE(resumed.Has("MESSAGE: 1 " + std::string(kResumed))) << resumed.transcript;
