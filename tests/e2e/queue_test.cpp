@@ -71,6 +71,23 @@ TEST_F(Queue, AReportWaitingWhenTheStationIsKilledIsCollectedOnceAfterTheRestart
   EXPECT_EQ(CountOf(s.File("debug.txt"), "has been processed"), 0);
 }
 
+TEST_F(Queue, AStationKilledWhileCollectingAReportCollectsItAgainAtTheNextStart) {
+  s.Put("zarv.ini", WithLine(s.File("zarv.ini"), "CMM_Mode =", "CMM_Mode = SHOW"));
+  SetBladeSettings(s.BladeProgram(), "");
+  // The analysis answered; its CMM report is on the screen when the station dies.
+  const RunResult killed = Run(std::string(kMeasure) + "expect frmShow.cmdClose visible 1\ncrash\n");
+  EXPECT_EQ(killed.status, -1) << killed.transcript << killed.errors;
+  const std::string report = Report();
+  EXPECT_NE(ReadFile(Journal()).find(report), std::string::npos);
+
+  // Shown again, collected once more, then gone from the journal.
+  const RunResult resumed = Run("wait 3000\nexpect frmShow.cmdClose visible 1\npress frmShow.cmdClose\nwait 1000\n");
+  ASSERT_EQ(resumed.status, 0) << resumed.transcript << resumed.errors;
+  EXPECT_TRUE(resumed.Has("MESSAGE: 1 " + std::string(kResumed))) << resumed.transcript;
+  EXPECT_EQ(CountOf(s.File("debug.txt"), "BAnTimer: Blade has been processed: " + report), 1);
+  EXPECT_FALSE(fs::exists(Journal()));
+}
+
 TEST_F(Queue, TheOperatorSeesAndDropsAWaitingReportAndExitWithYesGivesTheQueueUp) {
   EXPECT_EQ(Run(std::string(kMeasure) + "crash\n").status, -1);
   const std::string report = Report();
