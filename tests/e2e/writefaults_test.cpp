@@ -17,7 +17,7 @@ class WriteFaults : public ::testing::Test {
   void SetUp() override {
     std::string ini = GoldenIni("zarv_test_nombr.ini", s.Home());
     ini = WithLine(ini, "Interface =", "Interface = CMM1");
-    for (const char* mode : {"TXT_Mode", "RTF_Mode"}) ini = WithLine(ini, std::string(mode) + " =", std::string(mode) + " = NONE");
+    for (const std::string mode : {"TXT_Mode", "RTF_Mode"}) ini = WithLine(ini, mode + " =", mode + " = NONE");
     s.Put("zarv.ini", ini);
     s.Put("blade_lookup_table.txt", "!Part Number   Program   Flavor\r\n");
     s.Put("host/simhost.ini", "Version = Quorvex 5.1\r\nCommandTime = 0\r\n");
