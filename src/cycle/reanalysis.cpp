@@ -1,14 +1,10 @@
 #include "cycle/reanalysis.h"
 
-#include <filesystem>
-#include <fstream>
-
+#include "foundation/atomicfile.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 
 namespace zarvane {
-namespace fs = std::filesystem;
-
 
 Reanalysis::Reanalysis(Core& core, Station& station) : c(core), station_(station) {}
 
@@ -80,19 +76,10 @@ std::string Reanalysis::FlavorCopy(const std::string& report, const std::string&
                true);
     return "";
   }
-  const std::string temp = copy + ".tmp";
-  bool written = false;
-  if (lines) {
-    std::ofstream out(OsPath(NativePath(temp)), std::ios::binary | std::ios::trunc);
-    out << text;
-    out.flush();
-    written = static_cast<bool>(out);
-  }
-  std::error_code ec;
-  if (written) fs::rename(OsPath(NativePath(temp)), OsPath(NativePath(copy)), ec);
-  if (!written || ec) {
-    fs::remove(OsPath(NativePath(temp)), ec);
-    c.WriteLog(c.Translate("The report copy") + " " + copy + " " + c.Translate("could not be written") + ".", 0, true);
+  if (const WriteResult written = WriteFileAtomically(copy, text); !written.Ok()) {
+    c.WriteLog(c.Translate("The report copy") + " " + copy + " " + c.Translate("could not be written") + ": " +
+                   written.reason + ".",
+               0, true);
     return "";
   }
   c.WriteLog("mnuReanalyze_Click: " + copy + " made with FLAVOR " + flavor, 0);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "foundation/atomicfile.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "station/statusline.h"
@@ -140,11 +141,13 @@ bool ReportWriter::RunPrograms() {
 
 void ReportWriter::WriteHeaderFile() {
   const std::string path = c.HomeFile("Header.txt");
-  std::ofstream out(OsPath(NativePath(ResolveCase(path))), std::ios::binary | std::ios::trunc);
-  out << "PART " << c.CurrentZone().gPn << "\r\n" << "DATE " << c.NowText("%m/%d/%y %H:%M:%S") << "\r\n";
-  stats_.writeStats(out);
-  out.flush();
-  if (!out) c.WriteLog(c.Translate("The header file") + " " + path + " " + c.Translate("could not be written") + ".", 0, true);
+  AtomicFile out(path);
+  out.Stream() << "PART " << c.CurrentZone().gPn << "\r\n" << "DATE " << c.NowText("%m/%d/%y %H:%M:%S") << "\r\n";
+  stats_.writeStats(out.Stream());
+  if (const WriteResult written = out.Commit(); !written.Ok())
+    c.WriteLog(c.Translate("The header file") + " " + path + " " + c.Translate("could not be written") + ": " +
+                   written.reason + ".",
+               0, true);
 }
 
 bool ReportWriter::CreateReport() {
@@ -208,25 +211,22 @@ bool ReportWriter::CreateReport() {
     if (z.sectionCount == 0) {
       c.Tell("Error: Blade file was found when blade commanded had no sections.  Contact System Administrator");
     } else {
-      bool written = false, complete = false;
-      {
-        std::ofstream out(OsPath(NativePath(name)), std::ios::binary | std::ios::trunc);
-        writeReportHeader(out);
-        writeInspectionOptions(out);
-        std::string trim = UCase(c.GetKeyVal(c.gIniFile, "Trim"));
-        const bool trimFlag = trim == "READ" ? (host_ && host_->FindVar("SHNKVAL")) : trim != "0";
-        written = writeData(out, trimFlag);
-        out.flush();
-        complete = written && static_cast<bool>(out);
-      }
-      if (written && !complete)
-        c.WriteLog(c.Translate("The report file") + " " + name + " " + c.Translate("could not be written") + ".", 0,
-                   true);
-      if (!complete) {
-        // No half report for the analysis program; the measured data stays
-        // in blade.rtf (the next run retires it to its OLD name).
-        std::error_code ec;
-        fs::remove(OsPath(NativePath(name)), ec);
+      // The report reaches its name whole or not at all: the analysis
+      // program never reads half a report.
+      AtomicFile out(name);
+      writeReportHeader(out.Stream());
+      writeInspectionOptions(out.Stream());
+      std::string trim = UCase(c.GetKeyVal(c.gIniFile, "Trim"));
+      const bool trimFlag = trim == "READ" ? (host_ && host_->FindVar("SHNKVAL")) : trim != "0";
+      const bool written = writeData(out.Stream(), trimFlag);
+      const WriteResult committed = written ? out.Commit() : WriteResult{name, "nothing measured"};
+      if (written && !committed.Ok())
+        c.WriteLog(c.Translate("The report file") + " " + name + " " + c.Translate("could not be written") + ": " +
+                       committed.reason + ".",
+                   0, true);
+      if (!committed.Ok()) {
+        // Nothing is queued; the measured data stays in blade.rtf (the next
+        // run retires it to its OLD name).
         result = false;
       } else {
         // The measured data has its report now.

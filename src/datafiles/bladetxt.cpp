@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "datafiles/linereader.h"
+#include "foundation/atomicfile.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 
@@ -99,12 +100,18 @@ bool BladeText::WriteBladeTxt() {
     for (const auto& section : z.tolerance)
       if (section.selected) ++selected;
     const bool platform = PlatformTicked && PlatformTicked(c.gzone);
-    std::ofstream out = OpenOutput(bladeTxt, std::ios::trunc);
-    out << "PART " << z.gPn << "\r\n"
-        << "FIXTURE_LOCATION " << c.gzone << "\r\n"
-        << "PLATFORM_CHECK " << (platform ? 1 : 0) << "\r\n"
-        << "NUMBER_OF_SECTIONS " << selected << "\r\n";
-    Close(out, bladeTxt);
+    // The file is composed in memory, header and every block, and reaches
+    // the disk whole: the host never reads a header whose blocks are missing.
+    AtomicFile file(bladeTxt);
+    building_ = &file.Stream();
+    struct Done {
+      std::ostream*& building;
+      ~Done() { building = nullptr; }
+    } done{building_};
+    file.Stream() << "PART " << z.gPn << "\r\n"
+                  << "FIXTURE_LOCATION " << c.gzone << "\r\n"
+                  << "PLATFORM_CHECK " << (platform ? 1 : 0) << "\r\n"
+                  << "NUMBER_OF_SECTIONS " << selected << "\r\n";
 
     bool complete = false;
     if (IEquals(z.nomExt, ".nom")) {
@@ -125,11 +132,13 @@ bool BladeText::WriteBladeTxt() {
       complete = false;
     }
     if (!complete || blockFailed_) {
-      // The host must not measure from a file whose blocks disagree with its header.
+      // The host must not measure from a file whose blocks disagree with its
+      // header: nothing of it is written.
       DisableZone();
       c.WriteLog("WriteBladeTxt: End: blade.txt is incomplete, zone " + std::to_string(c.gzone) + " disabled", 0);
       return false;
     }
+    if (const WriteResult written = file.Commit(); !written.Ok()) throw RuntimeError(kErrDeviceIo, written.Error());
 
     if (UCase(c.GetKeyVal(c.gIniFile, "Interface")) == "TEST" && c.gDebugLevel > 8)
       c.ShellOpen("Open", bladeTxt, "", "", 1);
@@ -157,7 +166,14 @@ void BladeText::writeBtxt(const ijk& section, const std::string& name, std::int3
   if (tailKey.empty()) tailKey = "FULL";
   const bool sendOffsets = c.GetKeyVal(c.gIniFile, "SendScanOffsets") == "1";
   const std::string path = BladeTxtPath();
-  std::ofstream out = OpenOutput(path, std::ios::app);
+  // Within WriteBladeTxt the block joins the file being composed; alone, it
+  // is appended to blade.txt.
+  std::ofstream appended;
+  if (!building_) appended = OpenOutput(path, std::ios::app);
+  std::ostream& out = building_ ? *building_ : appended;
+  const auto finish = [&] {
+    if (!building_) Close(appended, path);
+  };
 
   const ZoneState& z = c.CurrentZone();
   const std::string partDir = pf.PartDirectory(z.gPn);
@@ -192,7 +208,7 @@ void BladeText::writeBtxt(const ijk& section, const std::string& name, std::int3
         c.WriteLog(c.Translate("Error reading") + " " + definition + " " + c.Translate("Line:") + " " + record, 0,
                    true);
         DisableZone();
-        Close(out, path);
+        finish();
         return;
       }
       const Texts percentages(words.begin() + 1, words.end());
@@ -240,7 +256,7 @@ void BladeText::writeBtxt(const ijk& section, const std::string& name, std::int3
       WritePoint(out, section, tail, tailKey, false, 0);
     }
   }
-  Close(out, path);
+  finish();
   ++blocksWritten_;
   c.WriteLog("writeBtxt: End: Section " + name, 7);
 }

@@ -49,11 +49,13 @@ class BladeText {
 
   // Writes blade.txt for the current zone: the header, then one block per
   // selected section from the zone's nominal file. True when the file is
-  // complete; on any failure the zone is disabled (PartFiles::DisZone).
+  // complete; on any failure the zone is disabled (PartFiles::DisZone) and
+  // the previous blade.txt stays as it was.
   bool WriteBladeTxt();
   std::string BladeTxtPath() const;
 
-  // Appends one section's block to blade.txt. Section point 1 is the nose.
+  // Appends one section's block to blade.txt (to the file WriteBladeTxt is
+  // composing, while it runs). Section point 1 is the nose.
   void writeBtxt(const ijk& section, const std::string& name, std::int32_t nose, std::int32_t nose1,
                  std::int32_t nose2, std::int32_t tail, std::int32_t tail1, std::int32_t tail2, std::string noseKey,
                  std::string tailKey, double leOffset, double teOffset);
@@ -88,6 +90,7 @@ class BladeText {
   bool zoneDisabled_ = false;   // this run disabled the zone already
   bool blockFailed_ = false;    // a section block could not be written
   int blocksWritten_ = 0;       // section blocks appended in this run
+  std::ostream* building_ = nullptr;  // blade.txt as WriteBladeTxt composes it
 };
 
 }  // namespace zarvane

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
 
 #include "datafiles/linereader.h"
 #include "datafiles/rtf.h"
+#include "foundation/atomicfile.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 
@@ -128,12 +128,9 @@ std::optional<MeasuredSections> MeasuredData::readData(const std::string& report
   {
     const std::string text = RtfToText(report);
     report.clear();
-    std::ofstream out(OsPath(work), std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
+    if (const WriteResult written = WriteFileAtomically(work, text); !written.Ok()) {
       frmProgress.Close();
-      throw RuntimeError(kErrPathAccess, "Path/File access error: " + work);
+      throw RuntimeError(kErrPathAccess, "Path/File access error: " + written.Error());
     }
   }
   c.WriteLog("readData: After creation of tmpwrk...", 9);

@@ -4,6 +4,7 @@
 
 #include "datafiles/linereader.h"
 #include "datafiles/partfiles.h"
+#include "foundation/atomicfile.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 
@@ -247,8 +248,9 @@ OptTexts PartFiles::parseOP(const std::string& operationFile) {
 void PartFiles::WriteFixtureFile() {
   if (Trim(c.GetIniVal("Data", "FixtureON", "0")) != "1") return;
   const std::string path = JoinPath(c.gHome, "fixture.txt");
-  if (!WriteLines(path, {"FIXTURE_LOCATION" + PrintNumber(c.gzone)}))
-    c.WriteLog(c.Translate("Unable to write the fixture file") + " " + path + ".", 0, true);
+  if (const WriteResult written = WriteFileAtomically(path, "FIXTURE_LOCATION" + PrintNumber(c.gzone) + "\r\n");
+      !written.Ok())
+    c.WriteLog(c.Translate("Unable to write the fixture file") + " " + path + ": " + written.reason + ".", 0, true);
 }
 
 }  // namespace zarvane

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "foundation/atomicfile.h"
 #include "foundation/text.h"
 
 namespace fs = std::filesystem;
@@ -165,11 +166,9 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
 }
 
 bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-  std::ofstream out(OsPath(ResolveCase(path)), std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  for (const auto& l : lines) out << l << "\r\n";
-  out.close();
-  return !out.fail();
+  std::string text;
+  for (const auto& l : lines) text += l + "\r\n";
+  return WriteFileAtomically(path, text).Ok();
 }
 
 bool AppendLine(const std::string& path, const std::string& line) {

@@ -48,7 +48,7 @@ bool IsDirectory(const std::string& path);
 bool IsRegularFile(const std::string& path);
 
 // Whole-line text files: single-byte text read exactly as written, lines ended by
-// CR LF or LF; written with CR LF.
+// CR LF or LF; written with CR LF, whole or not at all (WriteFileAtomically).
 std::optional<std::vector<std::string>> ReadLines(const std::string& path);
 std::optional<std::string> ReadAll(const std::string& path);
 bool WriteLines(const std::string& path, const std::vector<std::string>& lines);

@@ -1,10 +1,14 @@
 // ConvertPts2: the operator's dialogue around the point file conversion and
 // the writing of the nominal or report file.
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
-#include <fstream>
+#include <cstring>
 
 #include "datafiles/linereader.h"
 #include "datafiles/measured.h"
+#include "foundation/atomicfile.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "geometry/convert.h"
@@ -168,21 +172,19 @@ bool PointFileConverter::ConvertPts2(std::string& path) {
   const long H = static_cast<long>(heights.size());
   c.WriteLog("Sections found in file: " + Num(H), 0, true);
 
-  // Everything is written to the temporary file first; the final name is
-  // replaced only once the whole file stands.
+  // The file is composed in memory and replaces the final name whole, once
+  // it stands; a directory that takes no files is told before any question.
   const std::string finalPath = WithExtension(path, kind);
-  const std::string tempPath = finalPath + ".tmp";
-  std::ofstream temp(OsPath(NativePath(tempPath)), std::ios::binary | std::ios::trunc);
-  // Stops with the message (already translated): nothing stays behind.
+  // Stops with the message (already translated): nothing is written.
   const auto stop = [&](const std::string& why) {
-    temp.close();
-    c.KillFile(tempPath);
     frmProgress.Close();
     c.WriteLog(why + ".", 0, true);
     return false;
   };
   const auto tr = [&](const std::string& english) { return c.Translate(english); };
-  if (!temp) return stop(tr("The temporary file could not be written") + ": " + tempPath);
+  const std::string finalDir = DirectoryOf(NativePath(finalPath));
+  if (::access(OsPath(ResolveCase(finalDir.empty() ? "." : finalDir)).c_str(), W_OK) != 0)
+    return stop(tr("The converted file could not be written") + ": " + finalPath + " (" + std::strerror(errno) + ")");
 
   const int highest = static_cast<int>(labels.size()) - static_cast<int>(H) + 1;
   if (highest < 1) return stop(tr("The file holds more sections than there are section labels") + ". " + tr("Conversion failed"));
@@ -350,19 +352,14 @@ bool PointFileConverter::ConvertPts2(std::string& path) {
   if (writtenSections == 0) return stop(tr("No section could be written, nothing was converted"));
 
   header.push_back("NUM_SECT " + PrintNumber(writtenSections));
+  std::string text;
   for (const auto* lines : {&header, &body})
-    for (const std::string& line : *lines) temp << line << "\r\n";
-  temp.close();
-  if (!temp) return stop(tr("The temporary file could not be written") + ": " + tempPath);
-  c.MakeOLD(finalPath);
-  if (!c.FCopy(tempPath, finalPath)) {
-    frmProgress.Close();
-    c.WriteLog(tr("The converted file could not be copied to") + " " + finalPath + ". " + tr("It was left in") + " " +
-                   tempPath + ".",
-               0, true);
-    return false;
-  }
-  c.KillFile(tempPath);
+    for (const std::string& line : *lines) text += line + "\r\n";
+  // The previous file is kept under its OLD name, and stays under its own
+  // name until the new one replaces it.
+  if (c.FileExists(finalPath, true)) c.FCopy(ResolveCase(finalPath), Core::BackupName(ResolveCase(finalPath)));
+  if (const WriteResult result = WriteFileAtomically(finalPath, text); !result.Ok())
+    return stop(tr("The converted file could not be written") + ": " + finalPath + " (" + result.reason + ")");
   c.WriteLog(c.Translate("Finished file conversion") + ". " + c.Translate("Opening file to check conversion") + ".", 0,
              true);
   c.ShellOpen("Open", finalPath, "", "", 1);

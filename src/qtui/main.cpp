@@ -23,6 +23,7 @@
 #include "foundation/paths.h"
 #include "foundation/script.h"
 #include "foundation/text.h"
+#include "foundation/writefault.h"
 #include "platform/linux.h"
 #include "qtui/formhost.h"
 #include "qtui/qtoperator.h"
@@ -255,6 +256,16 @@ int RunHeadless(const Options& o, int argc, char** argv) {
   }
   std::stringstream text;
   text << in.rdbuf();
+  // Tests make writes fail on purpose (a full report directory, an
+  // unwritable log); only headless runs read this.
+  if (const char* fault = std::getenv("ZARVANE_FAIL_WRITES"); fault && *fault) {
+    auto parsed = ParseWriteFault(fault);
+    if (!parsed) {
+      std::cerr << "zarvane: ZARVANE_FAIL_WRITES is no \"<errno name>:<path text>[:<bytes>]\": " << fault << "\n";
+      return 2;
+    }
+    SetWriteFault(std::move(parsed));
+  }
 
   ScriptedOperator op(std::cout);
   LinuxPlatformOptions po;

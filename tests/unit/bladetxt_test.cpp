@@ -157,10 +157,13 @@ TEST_F(BladeTextRun, TestModeShowsTheFileOnlyAtHighDebugLevels) {
 }
 
 TEST_F(BladeTextRun, AZoneWhoseFileCannotBeCompletedIsDisabled) {
+  ASSERT_TRUE(bt.WriteBladeTxt());
+  const Strings previous = Blade();
+  const Strings complete = *ReadLines(nominal);
   Ini("Interface = TEST\r\n");
   PartFile("P1.nom", {"NUM_SECT 3", "SECTION A-A 6 1.0", N[1], N[4], "NOSE 1", "TAIL 2", "SECTION C-C 6 3.0", "1 2 3 4"});
   EXPECT_FALSE(bt.WriteBladeTxt());
-  EXPECT_EQ(Blade().size(), 6u);  // the header and A-A's block stay
+  EXPECT_EQ(Blade(), previous);  // nothing of the incomplete file, not even its header and A-A's block
   EXPECT_EQ(disabled, std::vector<int>{1});
   EXPECT_TRUE(tp.shell.calls.empty());
 
@@ -170,6 +173,7 @@ TEST_F(BladeTextRun, AZoneWhoseFileCannotBeCompletedIsDisabled) {
   fs::remove(home / "blade.txt");
   fs::create_directories(home / "blade.txt");  // cannot be written
   Zone().nomExt = ".nom";
+  PartFile("P1.nom", complete);
   EXPECT_FALSE(bt.WriteBladeTxt());
   EXPECT_EQ(disabled, (std::vector<int>{1, 1, 1}));
   EXPECT_EQ(op.messages.back(), "An error occurred while writing the blade text file " + bt.BladeTxtPath() +
