@@ -238,9 +238,11 @@ bool ReportWriter::CreateReport() {
         std::error_code sizeEc;
         const std::uintmax_t logSize =
             fs::file_size(OsPath(NativePath(ResolveCase(AnalysisLogPath(program)))), sizeEc);
+        // Queued (and so in the queue's journal) before the program starts: a
+        // station that dies in between still collects this report.
+        station_.QueueForAnalysis(name, zone, z.flavorFile, sizeEc ? 0 : logSize);
         c.WriteLog("CreateReport: Full command: " + program + " " + parameters, 0);
         c.ShellOpen("Open", program, parameters, "", 1);
-        station_.QueueForAnalysis(name, zone, z.flavorFile, sizeEc ? 0 : logSize);
         Control& timer = options_.Window()("BAnTimer");
         timer.SetEnabled(true);
         c.WriteLog(std::string("CreateReport: BAnTimer turned on and Status is: ") + (timer.Enabled() ? "True" : "False"),

@@ -1,8 +1,8 @@
 #include "station/station.h"
 
 #include <filesystem>
-#include <fstream>
 
+#include "foundation/atomicfile.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "zarvane_version.h"
@@ -11,24 +11,6 @@ namespace zarvane {
 namespace {
 
 bool Truthy(const std::string& value) { return Val(value) != 0; }
-
-// TEMPORARY until the shared atomic writer lands.
-bool WriteFileAtomically(const std::string& path, const std::string& text, std::string* error) {
-  const std::string temp = path + ".tmp";
-  {
-    std::ofstream out(OsPath(NativePath(temp)), std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-      *error = "cannot write " + temp;
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(OsPath(NativePath(temp)), OsPath(NativePath(path)), ec);
-  if (ec) *error = ec.message();
-  return !ec;
-}
 
 bool RemoveFileIfPresent(const std::string& path, std::string* error) {
   std::error_code ec;
@@ -438,8 +420,14 @@ void Station::SaveQueueJournal() {
   if (!journalOwned_) return;
   const std::string path = QueueJournalPath();
   std::string error;
-  const bool saved = gToAnalyze.empty() ? RemoveFileIfPresent(path, &error)
-                                        : WriteFileAtomically(path, QueueJournalText(gToAnalyze), &error);
+  bool saved = true;
+  if (gToAnalyze.empty()) {
+    saved = RemoveFileIfPresent(path, &error);
+  } else {
+    const WriteResult written = WriteFileAtomically(path, QueueJournalText(gToAnalyze));
+    saved = written.Ok();
+    error = written.reason;
+  }
   if (saved) {
     journalFailureTold_ = false;
     return;
