@@ -2,6 +2,7 @@
 #include "foundation/atomicfile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -82,6 +83,27 @@ WriteResult WriteFileAtomically(const std::string& path, std::string_view conten
     ::close(dirFd);
   }
   return {path, ""};
+}
+
+int RemoveStaleTemporaries(const std::string& directory) {
+  int removed = 0;
+  std::error_code ec;
+  for (fs::directory_iterator it(OsPath(NativePath(directory)), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    // "<name>.tmp-<pid>-<n>": both numbers, the process gone.
+    const size_t mark = name.rfind(".tmp-");
+    if (mark == std::string::npos) continue;
+    const std::string tail = name.substr(mark + 5);
+    const size_t dash = tail.find('-');
+    if (dash == 0 || dash == std::string::npos || dash + 1 == tail.size() ||
+        tail.find_first_not_of("0123456789-") != std::string::npos || tail.find('-', dash + 1) != std::string::npos)
+      continue;
+    const long pid = std::stol(tail.substr(0, dash));
+    if (pid <= 0 || kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    std::error_code gone;
+    if (fs::is_regular_file(it->path(), gone) && fs::remove(it->path(), gone)) ++removed;
+  }
+  return removed;
 }
 
 }  // namespace zarvane

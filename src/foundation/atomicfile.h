@@ -29,6 +29,11 @@ struct WriteResult {
 // a link: the file it points to is replaced.
 WriteResult WriteFileAtomically(const std::string& path, std::string_view content);
 
+// Removes the temporaries ("<name>.tmp-<pid>-<n>") in `directory` that a
+// process which has ended left behind (a crash between write and rename).
+// Returns how many were removed.
+int RemoveStaleTemporaries(const std::string& directory);
+
 // For writers that compose a file on a stream: everything goes to memory and
 // reaches the disk only at Commit, whole. Destroyed without Commit, nothing is
 // written.

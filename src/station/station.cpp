@@ -118,6 +118,9 @@ bool Station::Start(const std::string& home, const std::vector<std::string>& com
     exited_ = true;
     return false;
   }
+  // Half-written files of a station that died between a write and its rename.
+  if (const int stale = RemoveStaleTemporaries(c.gHome); stale > 0)
+    c.WriteLog("Start: removed " + std::to_string(stale) + " temporary files left by an unclean end", 0);
   loading_ = true;
   Form_Initialize(commandLine);
   Form_Load();

@@ -2,6 +2,7 @@
 // fault) leaves the previous file and no temporary; the error names the path
 // and the system's reason; the fault text is read as documented.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -80,6 +81,17 @@ TEST_F(AtomicFileTest, AFailureLeavesThePreviousFileAndNoTemporary) {
   SetWriteFault(std::nullopt);
   ASSERT_TRUE(WriteLines(Path("c.txt"), {"x", "y"}));
   EXPECT_EQ(Read("c.txt"), "x\r\ny\r\n");
+}
+
+TEST_F(AtomicFileTest, OnlyTheTemporariesOfEndedProcessesAreRemoved) {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);  // its number now names no process
+  const std::string dead = std::to_string(child), alive = std::to_string(getpid());
+  for (const std::string& name : std::vector<std::string>{"a.rpt.tmp-" + dead + "-1", "a.rpt.tmp-" + alive + "-2", "b.tmp-x-1", "c.rpt"})
+    std::ofstream(dir / name) << "x";
+  EXPECT_EQ(RemoveStaleTemporaries(dir.string()), 1);
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"a.rpt.tmp-" + alive + "-2", "b.tmp-x-1", "c.rpt"}));
 }
 
 TEST_F(AtomicFileTest, ADirectoryOrAMissingDirectoryIsAnErrorNamingThePath) {
