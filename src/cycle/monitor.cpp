@@ -28,7 +28,15 @@ std::string AnalysisVerdict(const std::string& logFile, const std::string& repor
   std::error_code ec;
   const std::uintmax_t size = std::filesystem::file_size(path, ec);
   std::ifstream in(path, std::ios::binary);
-  if (!ec && from > 0 && from <= size) in.seekg(static_cast<std::streamoff>(from));
+  if (!ec && from > 0 && from <= size) {
+    // The log as it was when the report was queued ended there with a line
+    // end. When the byte before is no line end, the log was deleted or cut
+    // back since and has grown again: the whole log is read.
+    char before = 0;
+    in.seekg(static_cast<std::streamoff>(from - 1));
+    if (in.get(before) && before == '\n') in.seekg(static_cast<std::streamoff>(from));
+    else in.clear(), in.seekg(0);
+  }
   std::string verdict, line;
   // Line by line: the log grows with every analysis the station ever asked for.
   while (std::getline(in, line)) {
