@@ -86,7 +86,9 @@ void AnalysisMonitor::BAnTimer_Timer() {
     explicit Ticking(bool& f) : flag(f) { flag = true; }
     ~Ticking() { flag = false; }
   } ticking(ticking_);
-  networkToldThisTick_ = false;
+  // The operator hears of a lost network once until it is back, not at every
+  // tick (the station falls back to its local files meanwhile).
+  if (networkTold_ && !NetworkLost()) networkTold_ = false;
   c.WriteLog("BAnTimer: Start:", 0);
   c.WriteLog("BanTimer: gToAnalyze Count:" + std::to_string(station_.gToAnalyze.size()), 5);
   if (station_.gToAnalyze.empty()) {
@@ -101,9 +103,8 @@ void AnalysisMonitor::BAnTimer_Timer() {
     for (size_t i = station_.gToAnalyze.size(); i >= 1 && !Leaving(); --i) {
       if (NetworkLost()) {
         c.WriteLog("BAnTimer_Timer: Error: Network failed since Checkdirectories.", 0);
-        // Once a tick: the message would otherwise come once per waiting report.
-        if (!networkToldThisTick_) {
-          networkToldThisTick_ = true;
+        if (!networkTold_) {
+          networkTold_ = true;
           c.Tell("Network failed since it was last checked, some blades may not be analyzed.  Please Contact System "
                  "Administrator");
           if (station_.directories) station_.directories->CheckDirectories();

@@ -225,5 +225,45 @@ TEST_F(Faults, AVerdictWrittenIntoALogCutBackMeanwhileIsStillFound) {
       << r.transcript;
 }
 
+TEST_F(Faults, AShareLostInTheMiddleOfARunIsToldOnceAndItsReportCollectedWhenItReturns) {
+  // The data directories are on a network share. It goes away right after
+  // zone 1's analysis (written on the share) and comes back a minute later
+  // (the check timer's command brings it back). The operator sees zone 2 fail
+  // ("There was a problem accessing the part program", "Measurement incomplete
+  // -- Please measure Serial Number SN2 again."), the lost network told once
+  // ("Network failed since it was last checked..." and "Network unavailable.
+  // Continuing with local files."), zone 1's report waiting meanwhile, and
+  // once the share is back, collected and printed once.
+  const fs::path net = s.Root() / "net", share = net / "shop";
+  s.SetEnv("ZARVANE_NETWORK_ROOTS", net.string());
+  for (const char* part : {"P1", "P2"}) Part(part, "../net/shop/blades");
+  WriteFile(share / "quorvx programs" / "Blade.prg", s.File("quorvx programs/Blade.prg"));
+  fs::create_directories(share / "fixtures");
+  for (const char* kind : {"blades", "fixtures"}) s.SetRegistry("directories", kind, (share / kind).string());
+  s.SetRegistry("directories", "programs", (share / "quorvx programs").string());
+  const std::string down = (s.Root() / "net-down").string();
+  WrapBlade(s, "case \"$1\" in */P1/*) (exec -a \"$0\" '" + std::string(BLADE_EXE) + "' \"$@\"); mv '" + net.string() +
+                   "' '" + down + "'; exit 0;; esac");
+  ini = WithLine(ini, "CheckTimerCMD", "CheckTimerCMD = /bin/mv " + down + " " + net.string());
+  ini += "CheckTimerON = ON\r\n";
+  const RunResult r = Run(MeasureZones(2) + "wait 180000\npress frmInspOpt.cmdExit\npress mnuExit\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  ASSERT_TRUE(fs::exists(share)) << "the share did not come back";
+  const std::vector<std::string> made = Made();
+  ASSERT_EQ(made.size(), 1u) << Log();
+  EXPECT_EQ(OnDisk(share / "blades"), made);
+  EXPECT_EQ(OnDisk(s.Home() / "blades"), std::vector<std::string>{});
+  EXPECT_EQ(r.Count("MESSAGE: Measurement incomplete -- Please measure Serial Number SN2 again."), 1) << r.transcript;
+  EXPECT_EQ(r.Count("MESSAGE: Network failed since it was last checked"), 1) << r.transcript;
+  EXPECT_EQ(r.Count("MESSAGE: Network unavailable.  Continuing with local files."), 1);
+  EXPECT_FALSE(r.Has("MESSAGE: Network remains unavailable"));
+  EXPECT_TRUE(r.Has("STATUSDETAIL: Waiting for analysis: 1 report, oldest 1 min\n"));
+  EXPECT_EQ(CountOf(AnalysisLog(), made[0] + " = 1\r\n"), 1);
+  EXPECT_EQ(Processed(made[0]), 1);
+  EXPECT_EQ(Printed(r, made[0]), 1);
+  EXPECT_EQ(r.Lines("STATUSDETAIL:").back(), "STATUSDETAIL: ");
+  EXPECT_FALSE(r.Has("QUESTION: Exit?"));
+}
+
 }  // namespace
 }  // namespace zarvane::e2e
