@@ -5,6 +5,10 @@
 // Each case says what the operator sees and proves that every measured blade's
 // report is either collected exactly once or still shown as waiting.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <sstream>
 
@@ -263,6 +267,46 @@ TEST_F(Faults, AShareLostInTheMiddleOfARunIsToldOnceAndItsReportCollectedWhenItR
   EXPECT_EQ(Printed(r, made[0]), 1);
   EXPECT_EQ(r.Lines("STATUSDETAIL:").back(), "STATUSDETAIL: ");
   EXPECT_FALSE(r.Has("QUESTION: Exit?"));
+}
+
+// Runs the mirror tool; its exit status.
+int Mirror(const fs::path& source, const fs::path& destination) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    execl(MIRROR_EXE, MIRROR_EXE, source.c_str(), destination.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(MirrorFaults, AShareFailingInTheMiddleOfACopyKeepsTheLocalFileUntilItIsBack) {
+  // The share fails while a part's files are copied: reading b.nom gives an
+  // I/O error (it stands for /proc/self/mem, which the share calls empty and
+  // cannot read). The operator sees nothing (the mirror has no window); the
+  // station goes on with the previous local b.nom, not an empty one, and the
+  // next copy once the share is back brings the new one.
+  Station s;
+  const fs::path share = s.Root() / "share" / "P1", local = s.Home() / "blades" / "P1";
+  WriteFile(share / "a.nom", "new a\r\n");
+  WriteFile(share / "c.tol", "new c\r\n");
+  fs::create_directories(share);
+  fs::create_symlink("/proc/self/mem", share / "b.nom");
+  WriteFile(local / "b.nom", "local b\r\n");
+  EXPECT_EQ(Mirror(share, local), 0);
+  EXPECT_EQ(ReadFile(local / "b.nom"), "local b\r\n");
+  EXPECT_EQ(ReadFile(local / "a.nom"), "new a\r\n");  // the files around it are copied
+  EXPECT_EQ(ReadFile(local / "c.tol"), "new c\r\n");
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(local)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.nom", "b.nom", "c.tol"}));  // no temporary file left
+  // The share is back.
+  fs::remove(share / "b.nom");
+  WriteFile(share / "b.nom", "new b\r\n");
+  EXPECT_EQ(Mirror(share, local), 0);
+  EXPECT_EQ(ReadFile(local / "b.nom"), "new b\r\n");
 }
 
 }  // namespace
