@@ -1,5 +1,9 @@
 // blade <report path> [PWF]: the simulated blade analysis program.
+#include <signal.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -40,7 +44,6 @@ int main(int argc, char** argv) {
     blade::AppendLine(log, "Not answering for " + reportPath + " (NeverAnswer)");
     return 0;
   }
-  bool ran = blade::AnalyseReport(reportPath, log);
   blade::Report header;
   blade::ReadReport(reportPath, header);
   const auto listed = [&](const char* key) {
@@ -49,6 +52,13 @@ int main(int argc, char** argv) {
       if (part == header.part) return true;
     return false;
   };
+  if (listed("CrashParts")) {
+    // Dies as a crashing program does: by a signal, with nothing written,
+    // not even a line in its log.
+    std::fflush(nullptr);
+    kill(getpid(), SIGKILL);
+  }
+  bool ran = blade::AnalyseReport(reportPath, log);
   if (ran && listed("FailParts")) {
     blade::AppendLine(log, "Part " + header.part + " fails by setting (FailParts)");
     ran = false;

@@ -28,7 +28,15 @@ std::string AnalysisVerdict(const std::string& logFile, const std::string& repor
   std::error_code ec;
   const std::uintmax_t size = std::filesystem::file_size(path, ec);
   std::ifstream in(path, std::ios::binary);
-  if (!ec && from > 0 && from <= size) in.seekg(static_cast<std::streamoff>(from));
+  if (!ec && from > 0 && from <= size) {
+    // The log as it was when the report was queued ended there with a line
+    // end. When the byte before is no line end, the log was deleted or cut
+    // back since and has grown again: the whole log is read.
+    char before = 0;
+    in.seekg(static_cast<std::streamoff>(from - 1));
+    if (in.get(before) && before == '\n') in.seekg(static_cast<std::streamoff>(from));
+    else in.clear(), in.seekg(0);
+  }
   std::string verdict, line;
   // Line by line: the log grows with every analysis the station ever asked for.
   while (std::getline(in, line)) {
@@ -78,7 +86,9 @@ void AnalysisMonitor::BAnTimer_Timer() {
     explicit Ticking(bool& f) : flag(f) { flag = true; }
     ~Ticking() { flag = false; }
   } ticking(ticking_);
-  networkToldThisTick_ = false;
+  // The operator hears of a lost network once until it is back, not at every
+  // tick (the station falls back to its local files meanwhile).
+  if (networkTold_ && !NetworkLost()) networkTold_ = false;
   c.WriteLog("BAnTimer: Start:", 0);
   c.WriteLog("BanTimer: gToAnalyze Count:" + std::to_string(station_.gToAnalyze.size()), 5);
   if (station_.gToAnalyze.empty()) {
@@ -93,9 +103,8 @@ void AnalysisMonitor::BAnTimer_Timer() {
     for (size_t i = station_.gToAnalyze.size(); i >= 1 && !Leaving(); --i) {
       if (NetworkLost()) {
         c.WriteLog("BAnTimer_Timer: Error: Network failed since Checkdirectories.", 0);
-        // Once a tick: the message would otherwise come once per waiting report.
-        if (!networkToldThisTick_) {
-          networkToldThisTick_ = true;
+        if (!networkTold_) {
+          networkTold_ = true;
           c.Tell("Network failed since it was last checked, some blades may not be analyzed.  Please Contact System "
                  "Administrator");
           if (station_.directories) station_.directories->CheckDirectories();

@@ -67,7 +67,7 @@ class AnalysisMonitor {
   Station& station_;
   InspectionOptions& options_;
   bool ticking_ = false;
-  bool networkToldThisTick_ = false;
+  bool networkTold_ = false;  // the operator has heard of this network outage
 };
 
 }  // namespace zarvane

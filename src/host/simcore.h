@@ -52,6 +52,8 @@ struct SimSettings {
   int pauseLimit = 300000;          // ms a pause lasts before the simulated operator cancels
   int cancelAfter = 0;              // ms into every run the simulated operator cancels it; 0 never
   int cancelRun = 0;                // the run (counted from 1 since the host started) the operator cancels; 0 never
+  int crashRun = 0;                 // the run (counted over every host of the station process) the host dies in
+  int crashAfter = 0;               // commands of that run finished before it dies
   bool variedReports = false;       // ReportShape = VARIED (simreport.cpp)
   bool strictNames = false;         // refuse the names a Windows host refuses (simprogram.cpp)
   bool checkLockOwner = false;      // a running.lock whose process has gone is stale
@@ -159,6 +161,8 @@ class SimSession : public std::enable_shared_from_this<SimSession> {
   std::shared_ptr<SimParts> parts;
   // "<event>: <what the sink threw>", shared with the SimulatedHost.
   std::shared_ptr<std::vector<std::string>> handlerErrors = std::make_shared<std::vector<std::string>>();
+  // Runs of every host the station process started, shared with the SimulatedHost (CrashRun).
+  std::shared_ptr<int> runsInProcess = std::make_shared<int>(0);
 
  private:
   void DeliverLateEnds();

@@ -105,6 +105,8 @@ SimSettings SimSettings::Load(const std::string& install, const std::string& bla
   if (has("PAUSELIMIT")) s.pauseLimit = std::max(0, IntOr(keys["PAUSELIMIT"], s.pauseLimit));
   if (has("CANCELAFTER")) s.cancelAfter = std::max(0, IntOr(keys["CANCELAFTER"], s.cancelAfter));
   if (has("CANCELRUN")) s.cancelRun = std::max(0, IntOr(keys["CANCELRUN"], s.cancelRun));
+  if (has("CRASHRUN")) s.crashRun = std::max(0, IntOr(keys["CRASHRUN"], s.crashRun));
+  if (has("CRASHAFTER")) s.crashAfter = std::max(0, IntOr(keys["CRASHAFTER"], s.crashAfter));
   if (has("REPORTSHAPE")) {
     const std::string v = UCase(keys["REPORTSHAPE"]);
     if (v == "VARIED" || v == "PLAIN") s.variedReports = v == "VARIED";
@@ -459,6 +461,7 @@ void SimulatedHost::StartNew() {
   session_->app = std::make_shared<SimApp>(session_);
   session_->parts = std::make_shared<SimParts>(session_);
   session_->handlerErrors = handlerErrors_;
+  session_->runsInProcess = runsInProcess_;
   session_->readyAt = session_->Now() + std::chrono::milliseconds(session_->settings.startDelay);
   session_->WriteMarker();
   session_->Journal("START " + session_->settings.version);
@@ -490,6 +493,7 @@ void SimulatedHost::Adopt(const std::string& reason) {
   session_->app = std::make_shared<SimApp>(session_);
   session_->parts = std::make_shared<SimParts>(session_);
   session_->handlerErrors = handlerErrors_;
+  session_->runsInProcess = runsInProcess_;
   session_->WriteMarker();
   session_->Journal("ATTACH running host" + (previous.empty() ? "" : " (left by process " + previous + ")") +
                     (reason.empty() ? "" : " for " + reason));

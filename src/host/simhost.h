@@ -83,6 +83,7 @@ class SimulatedHost : public HostBackend {
   SimHostEnvironment env_;
   std::shared_ptr<SimSession> session_;  // the host this object runs, if any
   std::shared_ptr<std::vector<std::string>> handlerErrors_ = std::make_shared<std::vector<std::string>>();
+  std::shared_ptr<int> runsInProcess_ = std::make_shared<int>(0);  // runs of every host this object started
 };
 
 }  // namespace zarvane

@@ -103,6 +103,7 @@ void SimPart::EXECUTE() {
   SimRunRecord run;
   run.started = s->Now();
   run.number = ++s->runsStarted;
+  const int processRun = ++*s->runsInProcess;
   s->Fire("OnStartExecution", [&](HostEvents& e) { e.OnStartExecution(this); });
 
   int type = 1;
@@ -111,6 +112,14 @@ void SimPart::EXECUTE() {
   const auto snapshot = commands;
   for (const auto& command : snapshot) {
     s->RequireAlive();
+    if (s->settings.crashRun > 0 && processRun == s->settings.crashRun && run.commands >= s->settings.crashAfter) {
+      // The host process dies in the middle of the run: no end event, its
+      // window and marker are gone, and every call fails from now on.
+      s->Journal("CRASHED in run " + std::to_string(processRun) + " after " + std::to_string(run.commands) +
+                 " commands (CrashRun)");
+      s->Finish();
+      throw AutomationError(kSimHostGone);
+    }
     if (s->state == SimSession::State::Quitting) {
       // The host was told to quit while running: the run stops unfinished.
       s->Journal("RUN INTERRUPTED by shutdown");

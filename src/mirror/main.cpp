@@ -13,8 +13,11 @@
 // are temporary files of this tool that an interrupted run left behind: those
 // whose process is no longer a running mirror.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cctype>
@@ -78,6 +81,39 @@ void RemoveStaleTemporaries(const fs::path& destinationDir) {
   for (const auto& file : stale) fs::remove(file, ec);
 }
 
+// Copies the bytes of `source` into the new file `to` with the source's
+// permissions, on disk before it returns. Every read is checked: a share that
+// fails in the middle of a file gives false, never a short copy (a file the
+// share calls empty is read to its end all the same).
+bool CopyBytes(const fs::path& source, const fs::path& to) {
+  const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  struct stat st {};
+  const int out = fstat(in, &st) == 0 ? open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777) : -1;
+  bool ok = out >= 0;
+  char buffer[65536];
+  while (ok) {
+    const ssize_t got = read(in, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      ok = got == 0;
+      break;
+    }
+    for (ssize_t done = 0; ok && done < got;) {
+      const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      ok = put > 0;
+      if (ok) done += put;
+    }
+  }
+  if (out >= 0) {
+    ok = fsync(out) == 0 && ok;
+    ok = close(out) == 0 && ok;
+  }
+  close(in);
+  return ok;
+}
+
 void CopyOne(const fs::path& source, const fs::path& destinationDir) {
   static unsigned long copies = 0;
   const fs::path target = destinationDir / source.filename();
@@ -85,8 +121,9 @@ void CopyOne(const fs::path& source, const fs::path& destinationDir) {
   const fs::path temporary =
       destinationDir / (".mirror-" + std::to_string(getpid()) + "-" + std::to_string(++copies) + ".tmp");
   std::error_code ec;
-  fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, ec);
-  if (!ec) fs::rename(temporary, target, ec);
+  fs::remove(temporary, ec);
+  if (CopyBytes(source, temporary)) fs::rename(temporary, target, ec);
+  else ec = std::make_error_code(std::errc::io_error);
   if (ec) fs::remove(temporary, ec);
 }
 
