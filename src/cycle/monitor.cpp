@@ -1,5 +1,8 @@
 #include "cycle/monitor.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -23,7 +26,21 @@ std::string AnalysisSibling(const std::string& program, const std::string& exten
   return p + extension;
 }
 
-std::string AnalysisVerdict(const std::string& logFile, const std::string& report, std::uintmax_t from) {
+std::string AnalysisLogIdentity(const std::string& logFile) {
+  const std::string path = OsPath(NativePath(ResolveCase(logFile))).string();
+  struct statx st {};
+  if (statx(AT_FDCWD, path.c_str(), 0, STATX_INO | STATX_BTIME, &st) != 0) return "";
+  std::string identity = std::to_string(st.stx_dev_major) + ":" + std::to_string(st.stx_dev_minor) + ":" +
+                         std::to_string(st.stx_ino);
+  if (st.stx_mask & STATX_BTIME)
+    identity += ":" + std::to_string(st.stx_btime.tv_sec) + "." + std::to_string(st.stx_btime.tv_nsec);
+  return identity;
+}
+
+std::string AnalysisVerdict(const std::string& logFile, const std::string& report, std::uintmax_t from,
+                            const std::string& identity) {
+  // Another file than the one measured at `from`: all of it is new.
+  if (!identity.empty() && AnalysisLogIdentity(logFile) != identity) from = 0;
   const auto path = OsPath(NativePath(ResolveCase(logFile)));
   std::error_code ec;
   const std::uintmax_t size = std::filesystem::file_size(path, ec);
@@ -134,7 +151,7 @@ bool AnalysisMonitor::LookAt(const QueuedReport& entry) {
     if (!c.FileExists(settings, true) || !IEquals(c.GetKeyVal(settings, "AnalysisFile"), report)) return true;
   } else {
     const std::string program = c.PeekIniVal("directories", "bladeexe").value_or("");
-    const std::string verdict = AnalysisVerdict(AnalysisLogPath(program), report, entry.logOffset);
+    const std::string verdict = AnalysisVerdict(AnalysisLogPath(program), report, entry.logOffset, entry.logIdentity);
     if (verdict.empty()) {
       c.WriteLog("BAnTimer_Timer: Blade not found yet:" + report, 5);
       return false;

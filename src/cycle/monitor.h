@@ -24,7 +24,13 @@ inline std::string AnalysisLogPath(const std::string& program) { return Analysis
 // whose key (the text before its last "=", blanks trimmed) is exactly the
 // report path; empty when there is none or the log cannot be read. Only the
 // lines from byte `from` on count (the whole log when it is shorter now).
-std::string AnalysisVerdict(const std::string& logFile, const std::string& report, std::uintmax_t from = 0);
+std::string AnalysisVerdict(const std::string& logFile, const std::string& report, std::uintmax_t from = 0,
+                            const std::string& identity = "");
+// Which file the analysis log is: its device, inode and birth time, "" when it
+// does not exist. A log deleted and made again is another file, even when it
+// has grown back to the length the station measured: given the identity the
+// log had at `from`, AnalysisVerdict then reads the new log whole.
+std::string AnalysisLogIdentity(const std::string& logFile);
 
 class AnalysisMonitor {
  public:

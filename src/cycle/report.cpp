@@ -240,7 +240,8 @@ bool ReportWriter::CreateReport() {
             fs::file_size(OsPath(NativePath(ResolveCase(AnalysisLogPath(program)))), sizeEc);
         // Queued (and so in the queue's journal) before the program starts: a
         // station that dies in between still collects this report.
-        station_.QueueForAnalysis(name, zone, z.flavorFile, sizeEc ? 0 : logSize);
+        station_.QueueForAnalysis(name, zone, z.flavorFile, sizeEc ? 0 : logSize,
+                                  AnalysisLogIdentity(AnalysisLogPath(program)));
         c.WriteLog("CreateReport: Full command: " + program + " " + parameters, 0);
         c.ShellOpen("Open", program, parameters, "", 1);
         Control& timer = options_.Window()("BAnTimer");

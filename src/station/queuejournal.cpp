@@ -65,7 +65,7 @@ std::string QueueJournalText(const std::vector<QueuedReport>& queue) {
     const auto seconds =
         std::chrono::duration_cast<std::chrono::seconds>(entry.queued.time_since_epoch()).count();
     text += std::to_string(seconds) + "\t" + std::to_string(entry.zone) + "\t" + std::to_string(entry.logOffset) +
-            "\t" + Escaped(entry.report) + "\t" + Escaped(entry.flavorFile) + "\n";
+            "\t" + Escaped(entry.report) + "\t" + Escaped(entry.flavorFile) + "\t" + Escaped(entry.logIdentity) + "\n";
   }
   return text;
 }
@@ -83,10 +83,11 @@ std::vector<QueuedReport> ParseQueueJournal(const std::string& text, int* unread
       if (line == kTitle) continue;
     }
     if (line.empty()) continue;
-    const std::vector<std::string> f = Fields(line);
+    std::vector<std::string> f = Fields(line);
     QueuedReport entry;
     long long seconds = 0;
-    if (f.size() != 5 || !Number(f[0], seconds) || !Number(f[1], entry.zone) || entry.zone < 1 || entry.zone > 4 ||
+    if (f.size() == 6 && !Unescaped(f[5], entry.logIdentity)) f.clear();
+    if ((f.size() != 5 && f.size() != 6) || !Number(f[0], seconds) || !Number(f[1], entry.zone) || entry.zone < 1 || entry.zone > 4 ||
         !Number(f[2], entry.logOffset) || !Unescaped(f[3], entry.report) || entry.report.empty() ||
         !Unescaped(f[4], entry.flavorFile)) {
       ++bad;

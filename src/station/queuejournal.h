@@ -4,9 +4,10 @@
 // small text file in the home directory, rewritten whole on every change.
 //
 //   Zarvane analysis queue
-//   <queued, seconds since 1970>\t<zone>\t<log offset>\t<report>\t<flavor file>
+//   <queued, seconds since 1970>\t<zone>\t<log offset>\t<report>\t<flavor file>\t<log identity>
 //
-// One line per report, oldest first. In the two paths "\", tab, CR and LF are
+// One line per report, oldest first (the log identity may be missing). In the
+// texts "\", tab, CR and LF are
 // written as "\\", "\t", "\r" and "\n".
 
 #include <chrono>
@@ -27,6 +28,9 @@ struct QueuedReport {
   // verdict for this report is looked for after it (an older analysis of a
   // report by the same name must not answer for this one).
   std::uintmax_t logOffset = 0;
+  // Which file the log was then (AnalysisLogIdentity): a log deleted and made
+  // again since is read whole.
+  std::string logIdentity;
 };
 
 std::string QueueJournalText(const std::vector<QueuedReport>& queue);

@@ -393,9 +393,10 @@ void Station::ExitIfPending() {
 }
 
 std::uint64_t Station::QueueForAnalysis(const std::string& report, int zone, const std::string& flavorFile,
-                                       std::uintmax_t logOffset) {
+                                       std::uintmax_t logOffset, const std::string& logIdentity) {
   QueuedReport entry;
   entry.logOffset = logOffset;
+  entry.logIdentity = logIdentity;
   entry.report = report;
   entry.zone = zone;
   entry.flavorFile = flavorFile;

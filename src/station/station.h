@@ -132,7 +132,7 @@ class Station {
   // The analysis queue. Entries are removed by identity; every change is
   // reported to `onQueueChanged` (the status line).
   std::uint64_t QueueForAnalysis(const std::string& report, int zone, const std::string& flavorFile,
-                                 std::uintmax_t logOffset = 0);
+                                 std::uintmax_t logOffset = 0, const std::string& logIdentity = "");
   bool DropFromAnalysis(std::uint64_t id);
   bool IsQueued(const std::string& report) const;
   std::function<void()> onQueueChanged;

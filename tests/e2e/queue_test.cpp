@@ -51,7 +51,7 @@ TEST_F(Queue, AReportWaitingWhenTheStationIsKilledIsCollectedOnceAfterTheRestart
   const std::string journal = ReadFile(Journal());
   EXPECT_EQ(journal.rfind("Zarvane analysis queue\n", 0), 0u) << journal;
   EXPECT_NE(journal.find("\t1\t"), std::string::npos) << journal;
-  EXPECT_NE(journal.find("\t" + report + "\t" + (s.Home() / "blades" / "Demo" / "KT1.flv").string() + "\n"),
+  EXPECT_NE(journal.find("\t" + report + "\t" + (s.Home() / "blades" / "Demo" / "KT1.flv").string() + "\t"),
             std::string::npos)
       << journal;
 

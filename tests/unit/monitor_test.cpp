@@ -37,6 +37,18 @@ TEST(AnalysisLog, TheLastLineWhoseWholeKeyIsTheReportAnswers) {
   { std::ofstream(log, std::ios::binary | std::ios::app) << "/b/P1/a.rpt = 0\r\n"; }
   EXPECT_EQ(AnalysisVerdict(log, "/b/P1/a.rpt", before), "0");
   EXPECT_EQ(AnalysisVerdict(log, "/b/P1/a.rpt", before * 10), "0");  // a log started afresh: all of it
+
+  // Deleted and made again, with the same length and a line end where the
+  // old one ended: only the log's identity tells the new file.
+  const auto length = std::filesystem::file_size(log);
+  const std::string identity = AnalysisLogIdentity(log);
+  ASSERT_FALSE(identity.empty());
+  std::filesystem::remove(log);
+  const std::string fresh = "/b/P1/a.rpt = 1\r\n";
+  { std::ofstream(log, std::ios::binary) << fresh << std::string(length - fresh.size() - 2, '.') << "\r\n"; }
+  ASSERT_EQ(std::filesystem::file_size(log), length);
+  EXPECT_EQ(AnalysisVerdict(log, "/b/P1/a.rpt", length, identity), "1");
+  EXPECT_EQ(AnalysisVerdict(log, "/b/P1/a.rpt", length, AnalysisLogIdentity(log)), "");
   std::filesystem::remove(log);
 }
 
