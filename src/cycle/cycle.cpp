@@ -48,10 +48,15 @@ Cycle::Cycle(Core& core, Station& station, Zones& zones, PartFiles& files, HostC
   };
   // Reports resumed from the queue's journal are watched as if just measured.
   // Its timer runs on the options window, loaded (not shown) for it.
+  // What a station that died had not yet started is started now.
   station.onQueueResumed = [this] {
     Form& window = options.Window();
     if (!window.Loaded()) window.Load();
     window("BAnTimer").SetEnabled(true);
+    std::vector<std::pair<std::uint64_t, std::string>> unstarted;
+    for (const QueuedReport& entry : station_.gToAnalyze)
+      if (!entry.analysisStarted) unstarted.emplace_back(entry.id, entry.report);
+    for (const auto& [id, name] : unstarted) report.StartAnalysis(id, name);
   };
   display.printOff = [this](int zone) {
     return options.Exists() && zone >= 1 && zone <= kZones && options.Window()("optPrintOff", zone).Value() == 1;

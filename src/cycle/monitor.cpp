@@ -142,6 +142,7 @@ void AnalysisMonitor::BAnTimer_Timer() {
 bool AnalysisMonitor::LookAt(const QueuedReport& entry) {
   const std::string& report = entry.report;
   c.WriteLog("BAnTimer_Timer: Looking for blade:" + report, 5);
+  if (!entry.analysisStarted) return false;  // its analysis is about to start
   if (c.gPWF == "PWF") {
     // The older analysis program names only the report it finished last. Its
     // settings file may first appear with its first analysis: until the
@@ -156,19 +157,21 @@ bool AnalysisMonitor::LookAt(const QueuedReport& entry) {
       c.WriteLog("BAnTimer_Timer: Blade not found yet:" + report, 5);
       return false;
     }
+    // The operator is told before the entry leaves the queue (and its
+    // journal): a station that dies under the message tells it again.
     if (verdict == "0") {
-      station_.DropFromAnalysis(entry.id);
       c.WriteLog(c.Translate("An error occurred during Blade Analysis, Contact System Adminstrator.  Blade") + " " +
                      report,
                  0, true);
+      station_.DropFromAnalysis(entry.id);
       return false;
     }
     if (verdict != "1") {
-      station_.DropFromAnalysis(entry.id);
       c.WriteLog(c.Translate("An unknown error occurred during Blade Analysis, Please Contact System Adminstrator.  "
                              "Blade") +
                      " " + report + " " + c.Translate("Unknown parameter:") + " " + verdict,
                  0, true);
+      station_.DropFromAnalysis(entry.id);
       return false;
     }
     c.WriteLog("BAnTimer_Timer: Blade found:" + report, 5);

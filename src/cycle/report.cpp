@@ -139,15 +139,38 @@ bool ReportWriter::RunPrograms() {
   return true;
 }
 
-void ReportWriter::WriteHeaderFile() {
+bool ReportWriter::WriteHeaderFile() {
   const std::string path = c.HomeFile("Header.txt");
   AtomicFile out(path);
   out.Stream() << "PART " << c.CurrentZone().gPn << "\r\n" << "DATE " << c.NowText("%m/%d/%y %H:%M:%S") << "\r\n";
   stats_.writeStats(out.Stream());
-  if (const WriteResult written = out.Commit(); !written.Ok())
+  const WriteResult written = out.Commit();
+  if (!written.Ok())
     c.WriteLog(c.Translate("The header file") + " " + path + " " + c.Translate("could not be written") + ": " +
                    written.reason + ".",
                0, true);
+  return written.Ok();
+}
+
+void ReportWriter::StartAnalysis(std::uint64_t id, const std::string& report) {
+  const std::string program = c.PeekIniVal("directories", "bladeexe").value_or("");
+  const std::string parameters = Trim(report + " " + c.gPWF);
+  // Where this analysis's verdict will start in the analysis log, and which
+  // file the log is.
+  const std::string log = AnalysisLogPath(program);
+  std::error_code sizeEc;
+  const std::uintmax_t logSize = fs::file_size(OsPath(NativePath(ResolveCase(log))), sizeEc);
+  const std::string identity = AnalysisLogIdentity(log);
+  c.WriteLog("CreateReport: Full command: " + program + " " + parameters, 0);
+  if (c.ShellOpen("Open", program, parameters, "", 1) != ShellResult::Ok)
+    c.WriteLog(c.Translate("The analysis program could not be started:") + " " + program, 0, true);
+  // Marked only once started: a station that dies in between starts it again
+  // (a second analysis of one report is harmless; none would leave it waiting).
+  station_.AnalysisStarted(id, sizeEc ? 0 : logSize, identity);
+  Control& timer = options_.Window()("BAnTimer");
+  if (!timer.Parent().Loaded()) timer.Parent().Load();
+  timer.SetEnabled(true);
+  c.WriteLog(std::string("CreateReport: BAnTimer turned on and Status is: ") + (timer.Enabled() ? "True" : "False"), 7);
 }
 
 bool ReportWriter::CreateReport() {
@@ -174,8 +197,10 @@ bool ReportWriter::CreateReport() {
                0, true);
     return false;
   }
-  if (Val(c.GetKeyVal(c.gIniFile, "HeaderON")) == 1) WriteHeaderFile();
-  files_.WriteFixtureFile();
+  // The host reads both for this zone: with the previous zone's left in
+  // their place, the zone is not measured at all.
+  if (Val(c.GetKeyVal(c.gIniFile, "HeaderON")) == 1 && !WriteHeaderFile()) return false;
+  if (!files_.WriteFixtureFile()) return false;
 
   if (!station_.InTestMode()) {
     CopyFromNetwork();
@@ -229,25 +254,14 @@ bool ReportWriter::CreateReport() {
         // run retires it to its OLD name).
         result = false;
       } else {
+        // Queued (and so in the queue's journal) the moment the report
+        // stands: a station that dies from here on still collects it, and
+        // starts its analysis at the next start if it had not yet.
+        const std::uint64_t id = station_.QueueForAnalysis(name, zone, z.flavorFile);
         // The measured data has its report now.
         if (!station_.InTestMode()) c.KillFile(bladeRtf);
         while (ReportWindowVisible && ReportWindowVisible() && c.platform.clock) c.platform.clock->Wait(100);
-        const std::string program = c.PeekIniVal("directories", "bladeexe").value_or("");
-        const std::string parameters = Trim(name + " " + c.gPWF);
-        // Where this analysis's verdict will start in the analysis log.
-        std::error_code sizeEc;
-        const std::uintmax_t logSize =
-            fs::file_size(OsPath(NativePath(ResolveCase(AnalysisLogPath(program)))), sizeEc);
-        // Queued (and so in the queue's journal) before the program starts: a
-        // station that dies in between still collects this report.
-        station_.QueueForAnalysis(name, zone, z.flavorFile, sizeEc ? 0 : logSize,
-                                  AnalysisLogIdentity(AnalysisLogPath(program)));
-        c.WriteLog("CreateReport: Full command: " + program + " " + parameters, 0);
-        c.ShellOpen("Open", program, parameters, "", 1);
-        Control& timer = options_.Window()("BAnTimer");
-        timer.SetEnabled(true);
-        c.WriteLog(std::string("CreateReport: BAnTimer turned on and Status is: ") + (timer.Enabled() ? "True" : "False"),
-                   7);
+        StartAnalysis(id, name);
         if (station_.InTestMode() && c.gDebugLevel > 8 && z.gPn != "Demo") c.ShellOpen("Open", name, "", "", 1);
       }
     }

@@ -30,6 +30,10 @@ class ReportWriter {
   // Measures and reports the current zone for the current blade. False when
   // the measurement did not complete (nothing was queued for analysis).
   bool CreateReport();
+  // Starts the analysis program on the queued report `id` and marks it
+  // started; the monitor's timer runs from then on. Also for a report resumed
+  // from the queue's journal whose analysis had not been started.
+  void StartAnalysis(std::uint64_t id, const std::string& report);
 
   void writeReportHeader(std::ostream& out);
   void writeInspectionOptions(std::ostream& out);
@@ -49,7 +53,8 @@ class ReportWriter {
   bool ReportDirectoryWritable(const std::string& dir);
   void CopyFromNetwork();
   void WaitForWindow(const std::string& title);
-  void WriteHeaderFile();
+  // False (the operator told) when it could not be written.
+  bool WriteHeaderFile();
   std::string NominalPath() const;
   std::string TolerancePath() const;
   std::string HostVersion() const;

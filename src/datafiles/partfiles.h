@@ -29,7 +29,8 @@ class PartFiles {
   bool cparseOP();
   // Operation names of an operation file, in file order; nothing when it cannot be read.
   OptTexts parseOP(const std::string& operationFile);
-  void WriteFixtureFile();
+  // False (the operator told) when the fixture file could not be written.
+  bool WriteFixtureFile();
 
   // Flavor and tolerance files.
   bool NomsExist(const std::string& nominalName, const std::string& toleranceName);

@@ -245,12 +245,13 @@ OptTexts PartFiles::parseOP(const std::string& operationFile) {
   return names;
 }
 
-void PartFiles::WriteFixtureFile() {
-  if (Trim(c.GetIniVal("Data", "FixtureON", "0")) != "1") return;
+bool PartFiles::WriteFixtureFile() {
+  if (Trim(c.GetIniVal("Data", "FixtureON", "0")) != "1") return true;
   const std::string path = JoinPath(c.gHome, "fixture.txt");
-  if (const WriteResult written = WriteFileAtomically(path, "FIXTURE_LOCATION" + PrintNumber(c.gzone) + "\r\n");
-      !written.Ok())
+  const WriteResult written = WriteFileAtomically(path, "FIXTURE_LOCATION" + PrintNumber(c.gzone) + "\r\n");
+  if (!written.Ok())
     c.WriteLog(c.Translate("Unable to write the fixture file") + " " + path + ": " + written.reason + ".", 0, true);
+  return written.Ok();
 }
 
 }  // namespace zarvane

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 
 #include <cstdlib>
 #include <filesystem>
@@ -167,9 +168,11 @@ void RemoveStaleCopies(const fs::path& target) {
   for (fs::directory_iterator it(target.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
     if (name.rfind(prefix, 0) != 0) continue;
-    const std::string pid = name.substr(prefix.size());
-    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) continue;
-    if (kill(static_cast<pid_t>(std::stol(pid)), 0) == 0 || errno != ESRCH) continue;
+    const std::string digits = name.substr(prefix.size());
+    pid_t pid = 0;
+    const auto [stop, parsed] = std::from_chars(digits.data(), digits.data() + digits.size(), pid);
+    if (parsed != std::errc() || stop != digits.data() + digits.size() || pid <= 0) continue;
+    if (kill(pid, 0) == 0 || errno != ESRCH) continue;
     std::error_code removed;
     fs::remove_all(it->path(), removed);
   }

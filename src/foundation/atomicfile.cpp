@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <charconv>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +21,15 @@ namespace {
 namespace fs = std::filesystem;
 
 WriteResult Failed(const std::string& path, int error) { return {path, std::strerror(error)}; }
+
+// A file's creation, rename or removal reaches the disk with its directory.
+void SyncDirectoryOf(const std::string& file) {
+  const std::string dir = fs::path(file).parent_path().string();
+  if (const int dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+}
 
 // The file a write of `path` replaces: the station's name resolved, and a
 // symbolic link followed so that the link itself stays.
@@ -64,8 +74,14 @@ WriteResult WriteFileAtomically(const std::string& path, std::string_view conten
   if (exists && S_ISDIR(existing.st_mode)) return Failed(path, EISDIR);
   if (exists && ::access(target.c_str(), W_OK) != 0) return Failed(path, errno);
 
-  const std::string temp = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  // A name left by an earlier process with this number is passed over.
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    temp = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
   if (fd < 0) return Failed(path, errno);
   int error = WriteAll(fd, content, target);
   if (!error && exists && ::fchmod(fd, existing.st_mode & 07777) != 0) error = errno;
@@ -77,11 +93,14 @@ WriteResult WriteFileAtomically(const std::string& path, std::string_view conten
     return Failed(path, error);
   }
   // The rename itself reaches the disk with its directory.
-  const std::string dir = fs::path(target).parent_path().string();
-  if (const int dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
+  SyncDirectoryOf(target);
+  return {path, ""};
+}
+
+WriteResult RemoveFileDurably(const std::string& path) {
+  const std::string target = OsPath(ResolveCase(NativePath(path))).string();
+  if (::unlink(target.c_str()) != 0 && errno != ENOENT) return Failed(path, errno);
+  SyncDirectoryOf(target);
   return {path, ""};
 }
 
@@ -98,8 +117,12 @@ int RemoveStaleTemporaries(const std::string& directory) {
     if (dash == 0 || dash == std::string::npos || dash + 1 == tail.size() ||
         tail.find_first_not_of("0123456789-") != std::string::npos || tail.find('-', dash + 1) != std::string::npos)
       continue;
-    const long pid = std::stol(tail.substr(0, dash));
-    if (pid <= 0 || kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    pid_t pid = 0;
+    const auto [stop, parsed] = std::from_chars(tail.data(), tail.data() + dash, pid);
+    if (parsed != std::errc() || stop != tail.data() + dash || pid <= 0) continue;
+    // This process has written nothing yet when it looks: a temporary under
+    // its own number is an earlier process's.
+    if (pid != ::getpid() && (kill(pid, 0) == 0 || errno != ESRCH)) continue;
     std::error_code gone;
     if (fs::is_regular_file(it->path(), gone) && fs::remove(it->path(), gone)) ++removed;
   }

@@ -29,9 +29,14 @@ struct WriteResult {
 // a link: the file it points to is replaced.
 WriteResult WriteFileAtomically(const std::string& path, std::string_view content);
 
+// Removes `path` (nothing to do when it does not exist) and makes the removal
+// reach the disk, so that a power cut does not bring the file back.
+WriteResult RemoveFileDurably(const std::string& path);
+
 // Removes the temporaries ("<name>.tmp-<pid>-<n>") in `directory` that a
-// process which has ended left behind (a crash between write and rename).
-// Returns how many were removed.
+// process which has ended left behind (a crash between write and rename),
+// and those under this process's own number: call it before this process
+// writes there. Returns how many were removed.
 int RemoveStaleTemporaries(const std::string& directory);
 
 // For writers that compose a file on a stream: everything goes to memory and

@@ -181,9 +181,12 @@ OptTexts Core::getaFile(const std::string& path) {
 
 void Core::WriteaFile(const Texts& items, const std::string& path, bool keepBackup) {
   WriteLog("WriteaFile: Start: Writing file:" + path, 7);
+  // The backup is a copy: the file itself is replaced whole by the new
+  // lines, or stays as it was when they cannot be written.
   if (keepBackup && FileExists(path, true)) {
     WriteLog("WriteaFile: File existed, MadeOLD for backup.", 0);
-    MakeOLD(path);
+    const std::string actual = ResolveCase(NativePath(path));
+    FCopy(actual, BackupName(actual));
   }
   if (!WriteLines(NativePath(path), items)) throw RuntimeError(kErrPathAccess, "Path/File access error: " + path);
   WriteLog("WriteaFile: End ", 10);

@@ -48,6 +48,12 @@ bool Number(const std::string& text, T& value) {
   return ec == std::errc() && at == end;
 }
 
+std::string LowerAscii(std::string text) {
+  for (char& ch : text)
+    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+  return text;
+}
+
 std::vector<std::string> Fields(const std::string& line) {
   std::vector<std::string> fields;
   size_t start = 0;
@@ -65,7 +71,8 @@ std::string QueueJournalText(const std::vector<QueuedReport>& queue) {
     const auto seconds =
         std::chrono::duration_cast<std::chrono::seconds>(entry.queued.time_since_epoch()).count();
     text += std::to_string(seconds) + "\t" + std::to_string(entry.zone) + "\t" + std::to_string(entry.logOffset) +
-            "\t" + Escaped(entry.report) + "\t" + Escaped(entry.flavorFile) + "\t" + Escaped(entry.logIdentity) + "\n";
+            "\t" + Escaped(entry.report) + "\t" + Escaped(entry.flavorFile) + "\t" + Escaped(entry.logIdentity) + "\t" +
+            (entry.analysisStarted ? "1" : "0") + "\n";
   }
   return text;
 }
@@ -86,6 +93,11 @@ std::vector<QueuedReport> ParseQueueJournal(const std::string& text, int* unread
     std::vector<std::string> f = Fields(line);
     QueuedReport entry;
     long long seconds = 0;
+    entry.analysisStarted = true;
+    if (f.size() == 7) {
+      if (f[6] != "0" && f[6] != "1") f.clear();
+      else entry.analysisStarted = f[6] == "1", f.pop_back();
+    }
     if (f.size() == 6 && !Unescaped(f[5], entry.logIdentity)) f.clear();
     if ((f.size() != 5 && f.size() != 6) || !Number(f[0], seconds) || !Number(f[1], entry.zone) || entry.zone < 1 || entry.zone > 4 ||
         !Number(f[2], entry.logOffset) || !Unescaped(f[3], entry.report) || entry.report.empty() ||
@@ -93,6 +105,16 @@ std::vector<QueuedReport> ParseQueueJournal(const std::string& text, int* unread
       ++bad;
       continue;
     }
+    // From 1970 to the year 9999; a report given by its full path.
+    const bool fullPath = entry.report.front() == '/' || (entry.report.size() > 2 && entry.report[1] == ':');
+    const bool isReport = entry.report.size() > 4 && LowerAscii(entry.report.substr(entry.report.size() - 4)) == ".rpt";
+    if (seconds < 0 || seconds > 253402300799LL || !fullPath || !isReport) {
+      ++bad;
+      continue;
+    }
+    bool listed = false;
+    for (const QueuedReport& earlier : queue) listed = listed || earlier.report == entry.report;
+    if (listed) continue;
     entry.queued = std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
     queue.push_back(std::move(entry));
   }

@@ -4,10 +4,12 @@
 // small text file in the home directory, rewritten whole on every change.
 //
 //   Zarvane analysis queue
-//   <queued, seconds since 1970>\t<zone>\t<log offset>\t<report>\t<flavor file>\t<log identity>
+//   <queued, seconds since 1970>\t<zone>\t<log offset>\t<report>\t<flavor file>\t<log identity>\t<started>
 //
-// One line per report, oldest first (the log identity may be missing). In the
-// texts "\", tab, CR and LF are
+// One line per report, oldest first; <started> is 1 once the analysis program
+// was started on the report, 0 before (a line without the last two fields is
+// a started one). The report must be a full path ending ".rpt"; a report
+// listed twice is taken once. In the texts "\", tab, CR and LF are
 // written as "\\", "\t", "\r" and "\n".
 
 #include <chrono>
@@ -31,6 +33,9 @@ struct QueuedReport {
   // Which file the log was then (AnalysisLogIdentity): a log deleted and made
   // again since is read whole.
   std::string logIdentity;
+  // Whether the analysis program has been started on the report: one queued
+  // by a station that died before starting it is started at the next start.
+  bool analysisStarted = false;
 };
 
 std::string QueueJournalText(const std::vector<QueuedReport>& queue);

@@ -12,12 +12,6 @@ namespace {
 
 bool Truthy(const std::string& value) { return Val(value) != 0; }
 
-bool RemoveFileIfPresent(const std::string& path, std::string* error) {
-  std::error_code ec;
-  std::filesystem::remove(OsPath(NativePath(ResolveCase(path))), ec);
-  if (ec) *error = ec.message();
-  return !ec;
-}
 
 // A site's own manual in the home comes first, then the manual built beside the
 // station's executable (a build tree), then the installed one
@@ -118,9 +112,6 @@ bool Station::Start(const std::string& home, const std::vector<std::string>& com
     exited_ = true;
     return false;
   }
-  // Half-written files of a station that died between a write and its rename.
-  if (const int stale = RemoveStaleTemporaries(c.gHome); stale > 0)
-    c.WriteLog("Start: removed " + std::to_string(stale) + " temporary files left by an unclean end", 0);
   loading_ = true;
   Form_Initialize(commandLine);
   Form_Load();
@@ -392,11 +383,8 @@ void Station::ExitIfPending() {
   FinishExit();
 }
 
-std::uint64_t Station::QueueForAnalysis(const std::string& report, int zone, const std::string& flavorFile,
-                                       std::uintmax_t logOffset, const std::string& logIdentity) {
+std::uint64_t Station::QueueForAnalysis(const std::string& report, int zone, const std::string& flavorFile) {
   QueuedReport entry;
-  entry.logOffset = logOffset;
-  entry.logIdentity = logIdentity;
   entry.report = report;
   entry.zone = zone;
   entry.flavorFile = flavorFile;
@@ -407,6 +395,17 @@ std::uint64_t Station::QueueForAnalysis(const std::string& report, int zone, con
   SaveQueueJournal();
   if (onQueueChanged) onQueueChanged();
   return id;
+}
+
+void Station::AnalysisStarted(std::uint64_t id, std::uintmax_t logOffset, const std::string& logIdentity) {
+  for (QueuedReport& entry : gToAnalyze) {
+    if (entry.id != id) continue;
+    entry.logOffset = logOffset;
+    entry.logIdentity = logIdentity;
+    entry.analysisStarted = true;
+    SaveQueueJournal();
+    return;
+  }
 }
 
 bool Station::DropFromAnalysis(std::uint64_t id) {
@@ -420,56 +419,67 @@ bool Station::DropFromAnalysis(std::uint64_t id) {
   return false;
 }
 
-void Station::SaveQueueJournal() {
-  if (!journalOwned_) return;
+bool Station::SaveQueueJournal(bool tellAlways) {
+  if (!journalOwned_) return true;
   const std::string path = QueueJournalPath();
-  std::string error;
-  bool saved = true;
-  if (gToAnalyze.empty()) {
-    saved = RemoveFileIfPresent(path, &error);
-  } else {
-    const WriteResult written = WriteFileAtomically(path, QueueJournalText(gToAnalyze));
-    saved = written.Ok();
-    error = written.reason;
-  }
-  if (saved) {
+  // An empty queue leaves no journal; the removal, like a write, reaches the
+  // disk before the station goes on, so a power cut cannot bring back what
+  // was collected or given up.
+  const WriteResult saved =
+      gToAnalyze.empty() ? RemoveFileDurably(path) : WriteFileAtomically(path, QueueJournalText(gToAnalyze));
+  if (saved.Ok()) {
     journalFailureTold_ = false;
-    return;
+    return true;
   }
-  c.WriteLog("SaveQueueJournal: " + path + ": " + error, 0);
+  c.WriteLog("SaveQueueJournal: " + saved.Error(), 0);
   // Once until it works again: the queue changes with every report.
-  if (journalFailureTold_) return;
+  if (journalFailureTold_ && !tellAlways) return false;
   journalFailureTold_ = true;
-  c.WriteLog(c.Translate("The list of reports waiting for analysis could not be saved in") + " " + path + " (" + error +
-                 "). " + c.Translate("They are still collected while the station runs."),
+  c.WriteLog(c.Translate("The list of reports waiting for analysis could not be saved in") + " " + path + " (" +
+                 saved.reason + "). " + c.Translate("They are still collected while the station runs."),
              0, true);
+  return false;
+}
+
+// A journal the start cannot read whole is kept as AnalysisQueueBAD.txt, for
+// the operator or the installer to look at, before the station writes its own.
+void Station::KeepJournalAside(const std::string& why) {
+  const std::string path = QueueJournalPath(), aside = c.HomeFile("AnalysisQueueBAD.txt");
+  std::error_code ec;
+  std::filesystem::rename(OsPath(NativePath(ResolveCase(path))), OsPath(NativePath(aside)), ec);
+  c.WriteLog(c.Translate("The list of reports waiting for analysis") + " " + path + " " + why + ". " +
+                 (ec ? c.Translate("It is left as it is.") : c.Translate("It is kept as") + " " + aside + "."),
+             0, true);
+  // Not written over while it may still hold what the station could not read.
+  if (ec) journalOwned_ = false;
 }
 
 void Station::ResumeAnalysisQueue() {
   journalOwned_ = true;
   const std::string path = QueueJournalPath();
+  // Half-written files of a station that died between a write and its rename.
+  if (const int stale = RemoveStaleTemporaries(c.gHome); stale > 0)
+    c.WriteLog("ResumeAnalysisQueue: removed " + std::to_string(stale) + " temporary files left by an unclean end", 0);
   if (!c.FileExists(path, true)) return;
   const std::optional<std::string> text = ReadAll(ResolveCase(path));
   int unreadable = 0;
   std::vector<QueuedReport> resumed = text ? ParseQueueJournal(*text, &unreadable) : std::vector<QueuedReport>{};
-  if (!text || unreadable > 0)
-    c.WriteLog("ResumeAnalysisQueue: " + path + ": " +
-                   (text ? std::to_string(unreadable) + " unreadable lines skipped" : std::string("cannot be read")),
-               0);
+  if (!text) KeepJournalAside(c.Translate("cannot be read"));
+  else if (unreadable > 0)
+    KeepJournalAside(c.Translate("has lines that cannot be read:") + " " + std::to_string(unreadable));
   for (QueuedReport& entry : resumed) {
     entry.id = nextQueueId_++;
     c.WriteLog("ResumeAnalysisQueue: waiting again for " + entry.report, 0);
     gToAnalyze.push_back(std::move(entry));
   }
-  // Rewritten from what was read: a damaged line does not come back.
   SaveQueueJournal();
   if (resumed.empty()) return;
   if (onQueueChanged) onQueueChanged();
-  if (onQueueResumed) onQueueResumed();
   c.WriteLog(std::to_string(resumed.size()) + " " +
                  c.Translate("reports measured before the station last stopped are still waiting for their analysis; "
                              "the station collects them again."),
              0, true);
+  if (onQueueResumed) onQueueResumed();
 }
 
 bool Station::IsQueued(const std::string& report) const {
@@ -483,7 +493,9 @@ void Station::FinishExit() {
   // Whatever still waits was given up with the operator's Yes to Exit.
   if (!gToAnalyze.empty()) c.WriteLog("cmdExit_Click: " + std::to_string(gToAnalyze.size()) + " reports are no longer waited for.", 0);
   gToAnalyze.clear();
-  SaveQueueJournal();
+  // Told even when it was told before: what it still lists would be collected
+  // again at the next start.
+  SaveQueueJournal(true);
   if (!InTestMode()) {
     for (const char* name : {"tmpwrk.txt", "QUORVX.RTF", "QUORVX.TXT", "Header.txt", "fixture.txt"})
       c.MakeOLD(c.HomeFile(name));

@@ -131,9 +131,13 @@ class Station {
 
   // The analysis queue. Entries are removed by identity; every change is
   // reported to `onQueueChanged` (the status line).
-  std::uint64_t QueueForAnalysis(const std::string& report, int zone, const std::string& flavorFile,
-                                 std::uintmax_t logOffset = 0, const std::string& logIdentity = "");
+  // A queued report waits for AnalysisStarted before the monitor looks for
+  // its verdict.
+  std::uint64_t QueueForAnalysis(const std::string& report, int zone, const std::string& flavorFile);
   bool DropFromAnalysis(std::uint64_t id);
+  // The analysis program was started on entry `id`, with the analysis log at
+  // this length and identity (what its verdict is looked for after).
+  void AnalysisStarted(std::uint64_t id, std::uintmax_t logOffset, const std::string& logIdentity);
   bool IsQueued(const std::string& report) const;
   std::function<void()> onQueueChanged;
   // The queue's journal in the home directory: what a start after an unclean
@@ -187,7 +191,10 @@ class Station {
   // that (a start that fails early) it is left for the next start.
   bool journalOwned_ = false;
   bool journalFailureTold_ = false;
-  void SaveQueueJournal();
+  // False when the journal could not be written; the operator is told once
+  // until it works again, or every time with `tellAlways`.
+  bool SaveQueueJournal(bool tellAlways = false);
+  void KeepJournalAside(const std::string& why);
 };
 
 }  // namespace zarvane

@@ -88,6 +88,41 @@ TEST_F(Queue, AStationKilledWhileCollectingAReportCollectsItAgainAtTheNextStart)
   EXPECT_FALSE(fs::exists(Journal()));
 }
 
+TEST_F(Queue, AReportWhoseAnalysisHadNotStartedIsStartedAtTheNextStart) {
+  // A station that died between queueing a report and starting its analysis
+  // (while the operator read the host's report, before the analysis starts)
+  // leaves it in the journal marked 0: as here, made from a killed run's.
+  EXPECT_EQ(Run(std::string(kMeasure) + "crash\n").status, -1);
+  const std::string report = Report();
+  std::string journal = ReadFile(Journal());
+  ASSERT_EQ(journal.substr(journal.size() - 3), "\t1\n");
+  journal.replace(journal.size() - 2, 1, "0");
+  WriteFile(Journal(), journal);
+  fs::remove(s.BladeProgram().parent_path() / "Blade.log");
+  SetBladeSettings(s.BladeProgram(), "");
+
+  const RunResult resumed = Run("wait 3000\n");
+  ASSERT_EQ(resumed.status, 0) << resumed.transcript << resumed.errors;
+  EXPECT_EQ(CountOf(ReadFile(s.BladeProgram().parent_path() / "Blade.log"), report + " = 1"), 1);
+  EXPECT_EQ(CountOf(s.File("debug.txt"), "BAnTimer: Blade has been processed: " + report), 1);
+  EXPECT_FALSE(fs::exists(Journal()));
+}
+
+TEST_F(Queue, AJournalWithUnreadableLinesIsKeptAsideAndToldAndItsGoodLinesResumed) {
+  EXPECT_EQ(Run(std::string(kMeasure) + "crash\n").status, -1);
+  const std::string journal = ReadFile(Journal());
+  WriteFile(Journal(), journal + "garbage\t\x01\n1709647630\t9\t0\t/etc/passwd\t\n" +
+                           journal.substr(journal.find('\n') + 1));  // and the same report again
+  const RunResult resumed = Run("answer yes\npress mnuExit\n");
+  ASSERT_EQ(resumed.status, 0) << resumed.transcript << resumed.errors;
+  const fs::path aside = s.Home() / "AnalysisQueueBAD.txt";
+  EXPECT_TRUE(resumed.Has("MESSAGE: The list of reports waiting for analysis " + Journal().string() +
+                          " has lines that cannot be read: 2. It is kept as " + aside.string() + "."))
+      << resumed.transcript;
+  EXPECT_TRUE(resumed.Has("MESSAGE: 1 " + std::string(kResumed)));
+  EXPECT_NE(ReadFile(aside).find("garbage"), std::string::npos);
+}
+
 TEST_F(Queue, TheOperatorSeesAndDropsAWaitingReportAndExitWithYesGivesTheQueueUp) {
   EXPECT_EQ(Run(std::string(kMeasure) + "crash\n").status, -1);
   const std::string report = Report();

@@ -104,5 +104,20 @@ TEST_F(WriteFaults, AnUnwritableLogIsToldOnceAndTheCycleRunsToTheAnalysis) {
   EXPECT_EQ(s.File("Blade.csv"), ReadFile(fs::path(reports[0]).replace_extension(".csv")));
 }
 
+TEST_F(WriteFaults, AFixtureFileThatCannotBeWrittenStopsTheZoneBeforeTheHostMeasures) {
+  // The host would otherwise measure at the fixture location the previous
+  // zone left in fixture.txt. The operator sees the message with the path;
+  // the zone is neither measured nor reported.
+  s.SetRegistry("Data", "FixtureON", "1");
+  s.SetEnv("ZARVANE_FAIL_WRITES", "ENOSPC:/fixture.txt");
+  const RunResult r = Measure();
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("MESSAGE: Unable to write the fixture file " + (s.Home() / "fixture.txt").string() +
+                    ": No space left on device.")) << r.transcript;
+  EXPECT_EQ(ReportMade(), "");
+  EXPECT_TRUE(Reports().empty());
+  EXPECT_EQ(CountOf(s.File("debug.txt"), "RunQVXProg Start: Running:"), 0);
+}
+
 }  // namespace
 }  // namespace zarvane::e2e

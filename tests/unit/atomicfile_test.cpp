@@ -48,8 +48,9 @@ class AtomicFileTest : public ::testing::Test {
 
 TEST_F(AtomicFileTest, WritesWholeAndReplacesKeepingPermissionsAndLinks) {
   ASSERT_TRUE(WriteFileAtomically(Path("a.rpt"), "first\r\n").Ok());
-  fs::permissions(dir / "a.rpt", fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read,
-                  fs::perm_options::replace);
+  // Not what a new file gets: the writer must carry it over.
+  const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read;
+  fs::permissions(dir / "a.rpt", mode, fs::perm_options::replace);
   fs::create_symlink(dir / "a.rpt", dir / "link.rpt");
   AtomicFile out(Path("link.rpt"));
   out.Stream() << "second" << "\r\n";
@@ -57,7 +58,7 @@ TEST_F(AtomicFileTest, WritesWholeAndReplacesKeepingPermissionsAndLinks) {
   ASSERT_TRUE(out.Commit().Ok());
   EXPECT_EQ(Read("a.rpt"), "second\r\n");
   EXPECT_TRUE(fs::is_symlink(dir / "link.rpt"));
-  EXPECT_EQ(fs::status(dir / "a.rpt").permissions() & fs::perms::others_read, fs::perms::others_read);
+  EXPECT_EQ(fs::status(dir / "a.rpt").permissions(), mode);
   EXPECT_EQ(Entries(), (std::vector<std::string>{"a.rpt", "link.rpt"}));
 }
 
@@ -83,15 +84,18 @@ TEST_F(AtomicFileTest, AFailureLeavesThePreviousFileAndNoTemporary) {
   EXPECT_EQ(Read("c.txt"), "x\r\ny\r\n");
 }
 
-TEST_F(AtomicFileTest, OnlyTheTemporariesOfEndedProcessesAreRemoved) {
+TEST_F(AtomicFileTest, TheTemporariesOfEndedProcessesAndOfThisOneAreRemoved) {
   const pid_t child = fork();
   if (child == 0) _exit(0);
   waitpid(child, nullptr, 0);  // its number now names no process
-  const std::string dead = std::to_string(child), alive = std::to_string(getpid());
-  for (const std::string& name : std::vector<std::string>{"a.rpt.tmp-" + dead + "-1", "a.rpt.tmp-" + alive + "-2", "b.tmp-x-1", "c.rpt"})
+  const std::string dead = std::to_string(child), other = std::to_string(getppid()), own = std::to_string(getpid());
+  for (const std::string& name : std::vector<std::string>{"a.rpt.tmp-" + dead + "-1", "a.rpt.tmp-" + other + "-2",
+                                                          "a.rpt.tmp-" + own + "-3", "b.tmp-x-1",
+                                                          "c.tmp-99999999999999999999-1", "c.rpt"})
     std::ofstream(dir / name) << "x";
-  EXPECT_EQ(RemoveStaleTemporaries(dir.string()), 1);
-  EXPECT_EQ(Entries(), (std::vector<std::string>{"a.rpt.tmp-" + alive + "-2", "b.tmp-x-1", "c.rpt"}));
+  EXPECT_EQ(RemoveStaleTemporaries(dir.string()), 2);
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"a.rpt.tmp-" + other + "-2", "b.tmp-x-1",
+                                                 "c.rpt", "c.tmp-99999999999999999999-1"}));
 }
 
 TEST_F(AtomicFileTest, ADirectoryOrAMissingDirectoryIsAnErrorNamingThePath) {

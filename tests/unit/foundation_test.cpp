@@ -1,4 +1,5 @@
 // Rules of the foundation: settings lookups, the log, file utilities, language table.
+#include "foundation/writefault.h"
 #include "foundation_fixture.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
@@ -315,8 +316,15 @@ TEST_F(FoundationTest, ReplaceLineDropsCommentsEvenWithoutAMatch) {
   EXPECT_EQ(Slurp(home / "s.rpt"), "PART P1\r\n");
 }
 
-TEST_F(FoundationTest, WritingWhereNoFileCanBeCreatedIsAnError) {
+TEST_F(FoundationTest, WritingWhereNoFileCanBeCreatedIsAnErrorAndLeavesTheFileAsItWas) {
   EXPECT_THROW(core.WriteaFile({"x"}, Path("no/such/dir/f.txt"), false), RuntimeError);
+  // With its backup kept: a full disk leaves the file itself, and its copy.
+  Spit(home / "t.txt", "old\r\n");
+  SetWriteFault(ParseWriteFault("ENOSPC:/t.txt"));
+  EXPECT_THROW(core.WriteaFile({"new"}, Path("t.txt"), true), RuntimeError);
+  SetWriteFault(std::nullopt);
+  EXPECT_EQ(Slurp(home / "t.txt"), "old\r\n");
+  EXPECT_EQ(Slurp(home / "tOLD.txt"), "old\r\n");
 }
 
 TEST_F(FoundationTest, FileRoutinesLogTheirStartLinesWithTheValueRightAfterTheText) {
