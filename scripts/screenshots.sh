@@ -77,30 +77,38 @@ ensure_x
 # setting the file lacks is added) and waits for its main window; sets $home,
 # $station and $window. FONT_DPI=144 makes texts 150% as large.
 start() {
-  local setting
-  ensure_x
-  home=$(./scripts/demo-home.sh "$PWD/build/shot-home")
-  for setting in "$@"; do
-    if grep -q "^${setting%% =*} =" "$home/zarv.ini"; then
-      sed -i "s|^${setting%% =*} =.*|$setting|" "$home/zarv.ini"
-    else
-      printf '%s\r\n' "$setting" >>"$home/zarv.ini"
-    fi
-  done
-  # A slow fixture program, so its run can be seen.
-  sed -i "s|^CommandTime =.*|CommandTime = 700|" "$home/host/simhost.ini"
-  QT_FONT_DPI="${FONT_DPI:-96}" ZARVANE_REGISTRY="$home/registry.ini" ZARVANE_SYSTEM_DIR="$home/system" \
-    build/zarvane --home "$home" >"$out/station.log" 2>&1 &
-  station=$!
-  window=
-  for _ in $(seq 150); do
-    window=$(xdotool search --onlyvisible --pid "$station" --name "Zarvane" 2>/dev/null | tail -n 1 || true)
+  local setting attempt
+  for attempt in 1 2; do
+    ensure_x
+    home=$(./scripts/demo-home.sh "$PWD/build/shot-home")
+    for setting in "$@"; do
+      if grep -q "^${setting%% =*} =" "$home/zarv.ini"; then
+        sed -i "s|^${setting%% =*} =.*|$setting|" "$home/zarv.ini"
+      else
+        printf '%s\r\n' "$setting" >>"$home/zarv.ini"
+      fi
+    done
+    # A slow fixture program, so its run can be seen.
+    sed -i "s|^CommandTime =.*|CommandTime = 700|" "$home/host/simhost.ini"
+    QT_FONT_DPI="${FONT_DPI:-96}" ZARVANE_REGISTRY="$home/registry.ini" ZARVANE_SYSTEM_DIR="$home/system" \
+      build/zarvane --home "$home" >"$out/station.log" 2>&1 &
+    station=$!
+    window=
+    for _ in $(seq 150); do
+      window=$(xdotool search --onlyvisible --pid "$station" --name "Zarvane" 2>/dev/null | tail -n 1 || true)
+      [ -n "$window" ] && break
+      kill -0 "$station" 2>/dev/null || break
+      sleep 0.1
+    done
     [ -n "$window" ] && break
-    sleep 0.1
+    # A station that could not reach the display (the server went away under
+    # it) is started once more on a new one.
+    stop
+    echo "screenshots: the station did not show its main window (attempt $attempt)" >&2
+    cat "$out/station.log" >&2
   done
   if [ -z "$window" ]; then
     echo "screenshots: the station did not show its main window" >&2
-    cat "$out/station.log" >&2
     exit 1
   fi
   sleep 2  # the splash goes and the host starts
