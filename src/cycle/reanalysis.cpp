@@ -1,6 +1,7 @@
 #include "cycle/reanalysis.h"
 
 #include "foundation/atomicfile.h"
+#include "foundation/filename.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 
@@ -12,6 +13,13 @@ void Reanalysis::mnuBladeStart_Click() {
   const std::string program = c.PeekIniVal("directories", "bladeexe").value_or("");
   c.WriteLog("mnuBladeStart: Starting " + program, 0);
   if (c.ShellOpen("Open", Trim(program), "", "", 1) != ShellResult::Ok) ToldNotStarted(program);
+}
+
+bool Reanalysis::Refused(const std::string& englishKind, const std::string& name) {
+  c.WriteLog(c.Translate(englishKind) + " " + ShownName(name) + " " +
+                 c.Translate("cannot be used: a name must stay inside its directory and name one file") + ".",
+             0, true);
+  return false;
 }
 
 void Reanalysis::ToldNotStarted(const std::string& program) {
@@ -34,6 +42,12 @@ void Reanalysis::mnuReanalyze_Click() {
   const std::string report = c.OpenFileDlg(c.Translate("Select Report File"), "Report Files (*.rpt)|*.rpt",
                                            network.empty() ? network : JoinPath(network, ""));
   if (Trim(report).empty()) return;
+  // The report goes to the analysis program as one argument: a double quote
+  // or a control character could not be passed whole.
+  if (report.find('"') != std::string::npos || HasControlCharacter(report)) {
+    Refused("The report file", report);
+    return;
+  }
   if (!ReadLines(ResolveCase(report))) {
     c.WriteLog(c.Translate("The report file") + " " + report + " " + c.Translate("could not be read") + ".", 0, true);
     return;
@@ -60,7 +74,14 @@ std::string Reanalysis::FlavorCopy(const std::string& report, const std::string&
   const std::string name = FileNameFromPath(report);
   const size_t dot = name.rfind('.');
   const std::string stem = report.substr(0, report.size() - (dot == std::string::npos ? 0 : name.size() - dot));
-  const std::string copy = stem + "_" + NameWithoutExtension(FileNameFromPath(flavor)) + ".rpt";
+  // The flavor's name becomes part of one file name beside the report, and
+  // the flavor's path one line of the copy.
+  const std::string flavorName = NameWithoutExtension(FileNameFromPath(flavor));
+  if (HasControlCharacter(flavor) || !IsPlainFileName(flavorName)) {
+    Refused("The flavor name", flavor);
+    return "";
+  }
+  const std::string copy = stem + "_" + flavorName + ".rpt";
   const auto lines = ReadLines(ResolveCase(report));
   bool replaced = false;
   std::string text;

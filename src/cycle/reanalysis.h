@@ -25,6 +25,8 @@ class Reanalysis {
 
  private:
   void ToldNotStarted(const std::string& program);
+  // Tells the operator that the name cannot be used; false.
+  bool Refused(const std::string& englishKind, const std::string& name);
   bool IsFlavorLine(const std::string& line) const;
 
   Core& c;

@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "foundation/filename.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 
@@ -18,7 +19,13 @@ std::string TimeText(std::chrono::system_clock::time_point when, const char* for
 
 }  // namespace
 
-std::string Statistics::CleanValue(const std::string& value) { return ReplaceAll(Trim(value), " ", "_"); }
+std::string Statistics::CleanValue(const std::string& value) {
+  // One word on one line of the header: blanks and control characters become "_".
+  std::string out = Trim(value);
+  for (char& ch : out)
+    if (static_cast<unsigned char>(ch) < 32 || ch == 127 || ch == ' ') ch = '_';
+  return out;
+}
 
 std::string Statistics::SafeNamePart(const std::string& value) {
   std::string out;
@@ -107,7 +114,8 @@ std::string Statistics::GetOutName(std::chrono::system_clock::time_point when, c
       if (k + 1 < words.size()) name += "_";
     }
   }
-  const std::string path = JoinPath(JoinPath(reportDirectory, z.gPn), name + ".rpt");
+  // However long the serial and statistics fields, the name stays one entry.
+  const std::string path = JoinPath(JoinPath(reportDirectory, z.gPn), CutToFileNameLength(name) + ".rpt");
   return ReplaceAll(Trim(path), " ", "_");
 }
 

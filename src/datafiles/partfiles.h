@@ -49,13 +49,13 @@ class PartFiles {
   // <blades in use>/<part>, or empty when the part number is not a plain directory name.
   std::string PartDirectory(const std::string& partNumber) const;
   std::string OperationFile(const std::string& partNumber) const;
-  // True when a part number or fixture name names one entry of its directory:
-  // not empty, no separators, not "." or "..", no wildcards, no NUL.
+  // True when a part number, fixture name or program name names one entry of
+  // its directory (IsPlainFileName, foundation/filename.h).
   static bool SafeName(const std::string& name);
   // True when a file name from a data file (nominal, tolerance, flavor) names a
   // file inside its directory, possibly in a subfolder ("rev2\P2"): relative,
   // still inside once "\" and "/", "." and ".." are resolved, naming a file
-  // (not the directory itself), no wildcards, no NUL.
+  // (not the directory itself), each step a plain name (IsPlainFileName).
   static bool SafeRelativeName(const std::string& name);
   // Tells the operator that the name cannot be used (one wording for every
   // kind of name) and returns false. `englishKind` is e.g. "The part number".
@@ -66,7 +66,9 @@ class PartFiles {
   bool CheckPartNumber(const std::string& partNumber);
   // `written` is the name as the file gave it, when that differs (extension dropped).
   bool CheckFileName(const std::string& englishKind, const std::string& name, const std::string& written = {});
-  void AddProgram(const std::string& program);
+  // False, told, when the program's name is not one plain name: it names a
+  // file in the programs, fixtures or part directory.
+  bool AddProgram(const std::string& program);
   void DisableZone();
   // The tolerance file readers; false when the file holds more sections than a
   // zone keeps (the operator has been told).

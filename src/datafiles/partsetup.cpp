@@ -4,6 +4,7 @@
 
 #include "datafiles/linereader.h"
 #include "datafiles/partfiles.h"
+#include "foundation/filename.h"
 #include "foundation/atomicfile.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
@@ -21,16 +22,12 @@ bool OperationHeader(const Texts& words, std::string& name) {
 
 }  // namespace
 
-bool PartFiles::SafeName(const std::string& name) {
-  if (Trim(name).empty() || name == "." || name == "..") return false;
-  return name.find_first_of(std::string("/\\*?\0", 5)) == std::string::npos;
-}
+bool PartFiles::SafeName(const std::string& name) { return IsPlainFileName(name); }
 
 bool PartFiles::SafeRelativeName(const std::string& name) {
-  if (Trim(name).empty() || name.find_first_of(std::string("*?\0", 3)) != std::string::npos) return false;
+  if (Trim(name).empty()) return false;
   const std::string path = NativePath(name);
-  const bool driveLetter = path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
-  if (path.front() == kSep || driveLetter) return false;  // absolute, or relative to another drive
+  if (path.front() == kSep) return false;  // absolute
   int depth = 0;
   std::string last;
   for (size_t start = 0; start <= path.size();) {
@@ -39,6 +36,8 @@ bool PartFiles::SafeRelativeName(const std::string& name) {
     if (last == "..") {
       if (--depth < 0) return false;  // above the directory
     } else if (!last.empty() && last != ".") {
+      // Each step one plain name: a drive letter ("C:") is refused here too.
+      if (!IsPlainFileName(last)) return false;
       ++depth;
     }
     start = end + 1;
@@ -48,7 +47,7 @@ bool PartFiles::SafeRelativeName(const std::string& name) {
 }
 
 bool PartFiles::RefuseName(const std::string& englishKind, const std::string& name) {
-  c.WriteLog(c.Translate(englishKind) + " " + name + " " +
+  c.WriteLog(c.Translate(englishKind) + " " + ShownName(name) + " " +
                  c.Translate("cannot be used: a name must stay inside its directory and name one file") + ".",
              0, true);
   return false;
@@ -63,10 +62,12 @@ bool PartFiles::CheckFileName(const std::string& englishKind, const std::string&
   return RefuseName(englishKind, written.empty() ? name : written);
 }
 
-void PartFiles::AddProgram(const std::string& program) {
+bool PartFiles::AddProgram(const std::string& program) {
+  if (!SafeName(program)) return RefuseName("The program name", program);
   auto& programs = c.CurrentZone().programs;
   if (!programs) programs.emplace();
   programs->push_back(program);
+  return true;
 }
 
 void PartFiles::DisableZone() {
@@ -133,7 +134,10 @@ bool PartFiles::BLookup() {
       return false;
     }
     if (UCase(Trim(words[0])) == part) {
-      AddProgram(words[1]);
+      if (!AddProgram(words[1])) {
+        malformed = true;
+        return false;
+      }
       z.flavorName = words[2];
       c.WriteLog("BLookup: Line used: " + record, 9);
       found = true;
@@ -193,7 +197,7 @@ bool PartFiles::cparseOP() {
                "name, or the flavor file");
         return false;
       }
-      AddProgram(words[1]);
+      if (!AddProgram(words[1])) return false;
       z.flavorName = NameWithoutExtension(words[2]);
       if (words.size() >= 4) {
         c.WriteLog("cparseOP: Found sections.", 9);
@@ -221,7 +225,8 @@ bool PartFiles::cparseOP() {
       if (NomsExist(nominal, tolerance)) c.WriteLog("cparseOP: Reset nomtol", 3);
     } else {
       produced = true;
-      for (const auto& program : words) AddProgram(NameWithoutExtension(program));
+      for (const auto& program : words)
+        if (!AddProgram(NameWithoutExtension(program))) return false;
     }
   }
   c.WriteLog("cparseOP: End", 7);

@@ -1,5 +1,6 @@
 // Zone state access, network path tests and the mirror tool's start.
 #include "foundation/core.h"
+#include "foundation/filename.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 
@@ -50,6 +51,13 @@ std::string Core::StartMirror(const std::string& source, const std::string& dest
   };
   if (!present(program) && !gProgramDir.empty() && present(JoinPath(gProgramDir, "mirror.exe")))
     program = JoinPath(gProgramDir, "mirror.exe");
+  // Each directory is one quoted argument: one holding a quote or a control
+  // character could not be passed whole and is not mirrored.
+  for (const std::string* dir : {&source, &destination})
+    if (dir->find('"') != std::string::npos || HasControlCharacter(*dir)) {
+      WriteLog("StartMirror: not started, the directory cannot be passed: " + ShownName(*dir), 0);
+      return {};
+    }
   const std::string parameters = "\"" + source + "\" \"" + destination + "\"";
   ShellOpen("Open", program, parameters, "", 1);
   return "\"" + program + "\" " + parameters;

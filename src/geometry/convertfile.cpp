@@ -9,6 +9,7 @@
 #include "datafiles/linereader.h"
 #include "datafiles/measured.h"
 #include "foundation/atomicfile.h"
+#include "foundation/filename.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "geometry/convert.h"
@@ -323,6 +324,15 @@ bool PointFileConverter::ConvertPts2(std::string& path) {
             c.OpenFileDlg(c.Translate("Select Tolerance File"), "Tolerance Files (*.tol;*.te)|*.tol;*.te", c.gHome + kSep);
         const std::string radius =
             c.op.InputBox(c.Translate("Enter the probe radius in proper units"), c.Translate("Probe Radius"), "0.03947");
+        // Each answer is one line of the header; the part name names the part's directory.
+        if (!Trim(part).empty() && !IsPlainFileName(part))
+          return stop(tr("The part name") + " " + ShownName(part) + " " +
+                      tr("cannot be used: a name must stay inside its directory and name one file") + ". " +
+                      tr("Conversion failed"));
+        for (const std::string* answer : {&flavor, &nominal, &tolerance, &radius})
+          if (HasControlCharacter(*answer))
+            return stop(tr("The answer") + " " + ShownName(*answer) + " " + tr("cannot be used") + ". " +
+                        tr("Conversion failed"));
         header = {"FLAVOR " + flavor,       "PART " + part,           "DATE " + date,
                   "NOMINAL " + nominal,     "TOLERANCE " + tolerance, "RADIUS " + radius};
       }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "foundation/filename.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
 #include "host/simcore.h"
@@ -300,6 +301,8 @@ void SimMeasureBlade(SimSession& s, SimPart& program, SimRunRecord& run) {
   if (!request) throw AutomationError("MEASURE_BLADE: the blade file " + bladeTxt + " was not found");
   const BladeRequest r = ReadBladeRequest(*request);
   if (r.part.empty()) throw AutomationError("MEASURE_BLADE: " + bladeTxt + " names no PART");
+  // The part names one directory of the parts directory, never another place.
+  if (!IsPlainFileName(r.part)) throw AutomationError("MEASURE_BLADE: " + bladeTxt + " names no usable PART");
 
   const std::string partDir = ResolveCase(JoinPath(s.settings.partsDir, r.part));
   const std::string nom = ResolveCase(JoinPath(partDir, r.part + ".nom"));

@@ -176,6 +176,29 @@ TEST_F(Convert, ReportOutputHasTheHeaderAndShortSectionLines) {
   EXPECT_EQ(text, expected);
 }
 
+TEST_F(Convert, AReportHeaderAnswerThatIsNoPlainNameOrLineStopsWithNothingWritten) {
+  std::vector<Pt> file = Ring(40, 0.5);
+  Append(file, Ring(40, 0.9), 0, 40);
+  s.Put("pts/blade.dat", RawFile(file));
+  const auto answers = [](const std::string& part, const std::string& radius) {
+    return Opening(false, true) + Rest("1", true) + "answer text /parts/A.flv\nanswer text " + part +
+           "\nanswer text\nanswer text /parts/A.tol\nanswer text " + radius + "\n";
+  };
+  RunResult r = Run("blade.dat", answers("../x;$(touch pwned)", "0.5"));
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("MESSAGE: The part name ../x;$(touch pwned) cannot be used: a name must stay inside its "
+                    "directory and name one file. Conversion failed.\n"))
+      << r.transcript;
+  EXPECT_FALSE(s.Exists("pts/blade.rpt"));
+  // A carriage return would start a header line of its own.
+  r = Run("blade.dat", answers("P 17", "0.5\rPART Evil"));
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("MESSAGE: The answer 0.5?PART Evil cannot be used. Conversion failed.\n")) << r.transcript;
+  EXPECT_FALSE(s.Exists("pts/blade.rpt"));
+  for (const fs::path& dir : {fs::current_path(), s.Root(), s.Home(), s.Home() / "pts"})
+    EXPECT_FALSE(fs::exists(dir / "pwned")) << dir;
+}
+
 TEST_F(Convert, RefusedFilesAndAnswersLeaveNothingBehind) {
   s.Put("pts/few.pts", RawFile(Ring(39, 1.0)));
   RunResult r = Run("few.pts", Opening(true, true));

@@ -4,6 +4,7 @@
 // in which order it looks, and what it leaves on disk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 
@@ -314,6 +315,26 @@ TEST_F(Monitor, AReportIsAnalysedAgainWithItsOwnOrAnotherFlavorAndNotQueued) {
   EXPECT_NE(analysisLog.find(copy + " = "), std::string::npos) << analysisLog;
   EXPECT_NE(analysisLog.find(report + " = "), std::string::npos) << analysisLog;
   EXPECT_EQ(CountOf(Log(), "Looking for blade:"), 0);
+}
+
+TEST_F(Monitor, AReanalysisNameThatCannotBeOneArgumentOrOneFileIsRefusedByName) {
+  const std::string dir = (s.Home() / "blades" / "Demo").string();
+  s.Put("blades/Demo/Old.rpt", "FLAVOR " + dir + "/KT1.flv\r\nPART Demo\r\nNUM_SECT  0 \r\n");
+  s.Put("zarv.ini", ini);
+  const std::string quoted = dir + "/a\" b.rpt", flavor = dir + "/K\"T;$(touch pwned).flv";
+  const RunResult r = s.Run("answer text " + quoted + "\npress mnuReanalyze\n" + "answer text " + dir +
+                            "/Old.rpt\nanswer text " + flavor + "\npress mnuReanalyze\nwait 3000\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  const std::string refused = " cannot be used: a name must stay inside its directory and name one file.\n";
+  EXPECT_TRUE(r.Has("MESSAGE: The report file " + quoted + refused)) << r.transcript;
+  EXPECT_TRUE(r.Has("MESSAGE: The flavor name " + flavor + refused)) << r.transcript;
+  // No copy was made and nothing went to the analysis program.
+  std::vector<std::string> files;
+  for (const auto& e : fs::directory_iterator(dir)) files.push_back(e.path().filename().string());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"Demo.nom", "Demo.op", "Demo.tol", "KT1.flv", "Old.rpt"}));
+  EXPECT_EQ(CountOf(Log(), "mnuReanalyze_Click: Full command:"), 0);
+  EXPECT_FALSE(fs::exists(fs::current_path() / "pwned") || fs::exists(s.Home() / "pwned"));
 }
 
 }  // namespace

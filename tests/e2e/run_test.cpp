@@ -433,5 +433,39 @@ TEST_F(Run, ExitKeepsAPartThatStillHasReportsWaiting) {
   EXPECT_FALSE(s.Exists("blades/Other"));  // every other part goes
 }
 
+TEST_F(Run, HostileSerialStatisticsAndBladeListStayInThePartDirectoryAndReachNoShell) {
+  Set("MBR", "ON");
+  Set("OutFileName", "PartNo KeyLabel MBRNo STAT1");
+  s.Put("blades/Demo/Demo.mbr", "../../evil\r\n$(touch pwned)\r\n3\r\n");
+  // A serial with separators, "..", a quote, shell syntax and a carriage
+  // return; an operator name of 251 characters starting with an "é".
+  const std::string serial = "../x;$(touch pwned)\"q\rPART Evil";
+  s.Put("zarv.ini", ini);
+  const RunResult r = s.Run("press cmdGo\nset cmbSN(1) " + serial + "\nset cmbStat(1) \xc3\xa9" + std::string(250, 'S') +
+                                "\npress frmInspOpt.cmdMeasure\nwait 60000\nanswer yes\n",
+                            {"--clock-start", "2024-03-05 14:07:09"});
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  EXPECT_TRUE(r.Has("holds lines that are no blade number (2, first line 1: ../../evil); they are left out.")) << r.transcript;
+  const auto reports = Reports();
+  ASSERT_EQ(reports.size(), 1u) << r.transcript;
+  // One name in the part's directory: separators, quote and control character
+  // as "_", ".." as "__", blanks as "_", cut to 200 bytes on disk (39 ASCII
+  // characters, the two bytes of the "é", 159 of the operator name).
+  EXPECT_EQ(reports[0].parent_path(), s.Home() / "blades" / "Demo");
+  EXPECT_EQ(reports[0].filename().string(),
+            "Demo____x;$(touch_pwned)_q_PART_Evil_3_\xc3\xa9" + std::string(159, 'S') + ".rpt");
+  // In the report each value stays on its own line.
+  const std::string report = ReadFile(reports[0]);
+  const std::string stats = "TEXT SERNO=../x;$(touch_pwned)\"q_PART_Evil\r\nTEXT OPERATION=Final_Inspection\r\nTEXT CMM=" +
+                            Host() + "\r\nTEXT PARTCOUNT=1\r\nTEXT MBRNO= 3 \r\nTEXT OPERATOR=\xe9" +
+                            std::string(250, 'S') + "\r\n";
+  EXPECT_EQ(report, Expected(DateOf(report), stats, "AUTOPRINT ON\r\nAUTOPLOT OFF\r\nSAVEDP OFF\r\n", true));
+  // The analysis program got the path as its one argument, and no shell ran the text.
+  EXPECT_NE(s.File("../Blade/Blade.log").find(reports[0].string() + " = "), std::string::npos)
+      << s.File("../Blade/Blade.log");
+  for (const fs::path& dir : {fs::current_path(), s.Root(), s.Home(), s.Home() / "blades", reports[0].parent_path()})
+    EXPECT_FALSE(fs::exists(dir / "pwned") || fs::exists(dir / "evil")) << dir;
+}
+
 }  // namespace
 }  // namespace zarvane::e2e

@@ -143,5 +143,42 @@ TEST_F(Zones, UnusableSetupFilesDoNotStopTheStation) {
   EXPECT_NE(Log().find("cmdExit_Click: End:"), std::string::npos);
 }
 
+TEST_F(Zones, NamesThatWouldLeaveTheirDirectoryAreRefusedAndNamed) {
+  // Parts whose lookup line or operation file names a program outside the
+  // programs directory, or a flavor outside the part's.
+  const fs::path demo = fs::path(ZARVANE_DEMO_HOME) / "blades" / "Demo";
+  for (const std::string part : {"Evil", "Opx", "Flav"})
+    for (const char* ext : {".nom", ".tol"})
+      s.Put("blades/" + part + "/" + part + ext, ReadFile(demo / (std::string("Demo") + ext)));
+  s.Put("blade_lookup_table.txt", "VANE blade KT1\r\nEvil ..\\..\\x KT1\r\nFlav blade ../../KT1\r\n");
+  s.Put("blades/Opx/Opx.op", "Operation One\r\nAlign.prg /tmp/evil.prg\r\n");
+  const std::string longName(300, 'L');
+  const RunResult r = Run(
+      "set comboBlade(1) ../Fan\npress cmdGo\n"
+      "set comboBlade(1) Q\"uote\npress cmdGo\n"
+      "set comboBlade(1) P\x01Q\npress cmdGo\n"
+      "set comboBlade(1) " + longName + "\npress cmdGo\n"
+      "select comboBlade(1) Evil\npress cmdGo\n"
+      "select comboBlade(1) Opx\npress cmdGo\n"
+      "select comboBlade(1) Flav\npress cmdGo\n"
+      "press mnuExit\n");
+  ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
+  const std::string refused = " cannot be used: a name must stay inside its directory and name one file.";
+  // The operator is told which name, control characters shown as "?", a long name cut.
+  for (const std::string& told : std::vector<std::string>{"The part number ../Fan", "The part number Q\"uote", "The part number P?Q",
+                                 "The part number " + std::string(80, 'L') + "...", "The program name ..\\..\\x",
+                                 "The program name /tmp/evil", "The flavor name ../../KT1"})
+    EXPECT_TRUE(r.Has("MESSAGE: " + told + refused)) << told << "\n" << r.transcript;
+  // Only the part whose flavor alone was refused gets as far as the options window.
+  EXPECT_EQ(r.Count("WINDOW: frmInspOpt shown"), 1) << r.transcript;
+  // Nothing was made where any of them leads.
+  const fs::path blades = s.Home() / "blades";
+  for (const fs::path& p : {s.Home() / "Fan", blades / "Q\"uote", blades / "P\x01Q", blades / longName,
+                            s.Home() / "x.prg", s.Root() / "x.prg", fs::path("/tmp/evil.prg"), s.Home() / "KT1.flv"}) {
+    std::error_code ec;  // a name too long to look up is not there either
+    EXPECT_FALSE(fs::exists(p, ec)) << p;
+  }
+}
+
 }  // namespace
 }  // namespace zarvane::e2e

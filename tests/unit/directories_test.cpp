@@ -74,6 +74,17 @@ TEST_F(DirectoriesTest, SettingsFileBesideTheProgramKeepsItsDirectory) {
   EXPECT_EQ(Directories::SettingsFileBeside("/opt/blade/blade"), "/opt/blade/blade.ini");
 }
 
+TEST_F(DirectoriesTest, TheMirrorIsNotStartedWithADirectoryThatCannotBeOneArgument) {
+  for (const std::string bad : {"net/a\" b", "net/a\nb"}) {
+    EXPECT_EQ(core.StartMirror(Path(bad), Path("blades")), "") << bad;
+    EXPECT_EQ(core.StartMirror(Path("blades"), Path(bad)), "") << bad;
+  }
+  EXPECT_TRUE(tp.shell.calls.empty());
+  EXPECT_NE(core.StartMirror(Path("net/a b;$(x)"), Path("blades")), "");
+  ASSERT_EQ(tp.shell.calls.size(), 1u);
+  EXPECT_EQ(tp.shell.calls[0].parameters, "\"" + Path("net/a b;$(x)") + "\" \"" + Path("blades") + "\"");
+}
+
 TEST_F(DirectoriesTest, ShareNamesAreNeverNetworkDrives) {
   Blade("c/Blade/Blade.exe");
   tp.drives.SetType(Path("net"), DriveType::Remote);

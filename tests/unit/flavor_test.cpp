@@ -272,8 +272,10 @@ TEST_F(SectionTest, HugeAndBinaryFilesGiveMessagesNotCrashes) {
 
   Spit(PartDir() / "P1.op", "OPERATION 1\r\n" + junk + "\r\nBLADE blade KT1 A-A\r\n");
   Zone().gOpName = "1";
-  EXPECT_TRUE(pf.cparseOP());
-  EXPECT_EQ(Zone().sections, Strings{"A-A"});
+  // The junk's words would be program names: refused, and the operation with them.
+  EXPECT_FALSE(pf.cparseOP());
+  ASSERT_EQ(op.messages.size(), 4u);
+  EXPECT_EQ(op.messages[3].rfind("The program name ", 0), 0u) << op.messages[3];
 
   Zone().flavorName = "KT1";
   Spit(PartDir() / "KT1.flv", "CALCS 2\r\n" + std::string(LineReader::kMaxLineLength * 3, '\0') + "\r\nLE\r\n");

@@ -1,5 +1,6 @@
 // Part setup: lookup table, operation file, fixture file, and the readers under them.
 #include "datafiles/linereader.h"
+#include "foundation/filename.h"
 #include "partfiles_fixture.h"
 
 namespace zarvane::testing {
@@ -38,11 +39,49 @@ TEST_F(PartFilesTest, NamesLeavingTheirDirectoryAreRefused) {
   EXPECT_EQ(op.messages, Strings(2, "The part number ../P1 cannot be used: a name must stay inside its directory and name one file."));
 }
 
+TEST(FileNameTest, APlainNameIsOneBoundedComponentWithoutControlOrShareReservedCharacters) {
+  for (const std::string& good : {std::string("P1"), std::string("123-456.A"), std::string("Big Fan"), std::string("x;$(touch y)"),
+                                   std::string("\xe9\x80"), std::string("..P"), std::string(200, 'n')})
+    EXPECT_EQ(FileNameFault(good), "") << good;
+  const std::string refused[] = {"", " \t", ".", "..", "a/b", "a\\b", "/abs", "C:x", "q\"uote", "P*", "a|b", "a<b",
+                                 "line\nbreak", "cr\r", std::string("nul\0x", 5), "del\x7f", "c1\x81", std::string(201, 'n'),
+                                 // 101 characters of two bytes each on disk
+                                 std::string(101, '\xe9')};
+  for (const std::string& bad : refused) EXPECT_NE(FileNameFault(bad), "") << bad;
+
+  // Cut by the length on disk: 99 two-byte characters fit beside two ASCII ones.
+  EXPECT_EQ(CutToFileNameLength("ab" + std::string(150, '\xe9')), "ab" + std::string(99, '\xe9'));
+  EXPECT_EQ(CutToFileNameLength("short"), "short");
+  EXPECT_EQ(ShownName("a\nb\x01"), "a?b?");
+  EXPECT_EQ(ShownName(std::string(100, 'x')), std::string(80, 'x') + "...");
+}
+
+TEST_F(PartFilesTest, ProgramNamesFromTheTableOrTheOperationFileAreOnePlainName) {
+  const std::string message = " cannot be used: a name must stay inside its directory and name one file.";
+  Spit(home / "blade_lookup_table.txt", "P1 ..\\..\\evil KT1\r\n");
+  EXPECT_FALSE(pf.BLookup());
+  EXPECT_EQ(Programs(), Strings{});
+  EXPECT_EQ(op.messages, Strings{"The program name ..\\..\\evil" + message});
+
+  op.messages.clear();
+  PartFile("P1.op", {"Operation Final", "align1 /tmp/evil.prg"});
+  Zone().gOpName = "Final";
+  EXPECT_FALSE(pf.BLookup());
+  EXPECT_EQ(op.messages, Strings{"The program name /tmp/evil" + message});
+
+  op.messages.clear();
+  PartFile("P1.op", {"Operation Final", "BLADE ../blade.prg KT1"});
+  Zone().programs.reset();
+  EXPECT_FALSE(pf.BLookup());
+  EXPECT_EQ(op.messages, Strings{"The program name ../blade.prg" + message});
+  EXPECT_EQ(Programs(), Strings{});
+}
+
 TEST_F(PartFilesTest, DataFileNamesMayNameASubfolderButNeverLeaveTheirDirectory) {
   for (const char* good : {"P2", "rev2\\P2", "rev2/P2.nom", "./rev2/../P2", "a b\\c"})
     EXPECT_TRUE(PartFiles::SafeRelativeName(good)) << good;
   for (const char* bad : {"", " ", "..", "../P2", "rev2\\..\\..\\P2", "rev2/", "rev2/..", "/etc/passwd",
-                          "\\server\\x", "C:\\x", "c:x", "P*", "rev?\\P2"})
+                          "\\server\\x", "C:\\x", "c:x", "P*", "rev?\\P2", "rev2\\P\n2", "a\"b"})
     EXPECT_FALSE(PartFiles::SafeRelativeName(bad)) << bad;
   EXPECT_FALSE(PartFiles::SafeRelativeName(std::string("P\0x", 3)));
 
