@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -56,6 +57,8 @@ enum ErrorNumbers {
 
 using Texts = std::vector<std::string>;
 using OptTexts = std::optional<Texts>;
+
+class BoundedLines;
 
 class Core {
  public:
@@ -145,6 +148,10 @@ class Core {
   OptTexts getaLine(const std::string& path, const std::string& keyword, bool semicolonMode);
   OptTexts getaKeySet(const std::string& path, const std::string& key, int column);
   void ReplaceLine(const std::string& path, const std::string& tag, const std::string& newLine);
+  // After a read with BoundedLines: tells the operator (box, level 0) which line
+  // of the file was too long to be taken in. Told once per file until the file
+  // changes, so a lookup repeated on the same file does not repeat the box.
+  void TellLongLines(const std::string& path, const BoundedLines& lines);
   std::string OpenFileDlg(const std::string& title, const std::string& filter, const std::string& defaultPath);
   std::vector<std::string> FixedDrives();
 
@@ -190,6 +197,7 @@ class Core {
   std::shared_ptr<LogStream> logStream_;
   bool languageLoaded_ = false;
   bool languageReadOnly_ = false;
+  std::set<std::string> toldLongLines_;  // files whose over-long lines were told, with their size and time
   std::array<ZoneState, kZones + 1> zones_;
   std::map<std::string, std::string> langTable_;  // key: case-folded English text
   std::map<std::string, std::string> englishOf_;  // key: case-folded translation; value: its English text

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "foundation/boundedlines.h"
 #include "foundation/core.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
@@ -167,14 +168,16 @@ OptTexts Core::getaFile(const std::string& path) {
     WriteLog("getaFile: End: File didn't exist.", 0);
     return std::nullopt;
   }
-  auto lines = ReadLines(NativePath(path));
-  if (!lines) {
+  BoundedLines lines(NativePath(path));
+  if (!lines.IsOpen()) {
     WriteLog("getaFile: End: File didn't exist.", 0);
     return std::nullopt;
   }
   Texts result;
-  for (auto& line : *lines)
+  std::string line;
+  while (lines.Next(line))
     if (!Trim(line).empty() && !IsComment(line)) result.push_back(line);
+  TellLongLines(path, lines);
   WriteLog("getaFile: End ", 9);
   return result;
 }
@@ -206,19 +209,20 @@ bool Core::parseFile(const std::string& path, const std::string& keyword, bool s
   }
   bool found = false;
   const std::string upperKey = UCase(keyword);
-  if (auto lines = ReadLines(NativePath(path))) {
-    for (auto& line : *lines) {
-      WriteLog("parseFile: Line read: " + line, 10);
-      if (IsComment(line)) continue;
-      const Texts words = semicolonMode ? SplitFields(line) : SplitWords(line);
-      for (const auto& w : words) {
-        if (UCase(w) == upperKey) {
-          WriteLog("parseFile: Found: " + keyword, 10);
-          found = true;
-        }
+  BoundedLines lines(NativePath(path));
+  std::string line;
+  while (lines.Next(line)) {
+    WriteLog("parseFile: Line read: " + line, 10);
+    if (IsComment(line)) continue;
+    const Texts words = semicolonMode ? SplitFields(line) : SplitWords(line);
+    for (const auto& w : words) {
+      if (UCase(w) == upperKey) {
+        WriteLog("parseFile: Found: " + keyword, 10);
+        found = true;
       }
     }
   }
+  TellLongLines(path, lines);
   WriteLog("parseFile: End ", 10);
   return found;
 }
@@ -230,19 +234,21 @@ OptTexts Core::getaLine(const std::string& path, const std::string& keyword, boo
     return std::nullopt;
   }
   const std::string upperKey = UCase(keyword);
-  if (auto lines = ReadLines(NativePath(path))) {
-    for (auto& line : *lines) {
-      if (IsComment(line)) continue;
-      Texts words = semicolonMode ? SplitFields(line) : SplitWords(line);
-      if (words.size() < 2) continue;
-      for (const auto& w : words) {
-        if (UCase(w) == upperKey) {
-          WriteLog("getaLine: End:", 9);
-          return words;
-        }
+  BoundedLines lines(NativePath(path));
+  std::string line;
+  while (lines.Next(line)) {
+    if (IsComment(line)) continue;
+    Texts words = semicolonMode ? SplitFields(line) : SplitWords(line);
+    if (words.size() < 2) continue;
+    for (const auto& w : words) {
+      if (UCase(w) == upperKey) {
+        TellLongLines(path, lines);
+        WriteLog("getaLine: End:", 9);
+        return words;
       }
     }
   }
+  TellLongLines(path, lines);
   WriteLog("getaLine: End ", 10);
   return std::nullopt;
 }
@@ -254,14 +260,15 @@ OptTexts Core::getaKeySet(const std::string& path, const std::string& key, int c
     return std::nullopt;
   }
   Texts result;
-  if (auto lines = ReadLines(NativePath(path))) {
-    for (auto& line : *lines) {
-      if (Trim(line).empty() || IsComment(line)) continue;
-      const Texts words = SplitWords(line);
-      if (column < 1 || static_cast<int>(words.size()) < column) continue;
-      if (words[0] == key) result.push_back(words[column - 1]);
-    }
+  BoundedLines lines(NativePath(path));
+  std::string line;
+  while (lines.Next(line)) {
+    if (Trim(line).empty() || IsComment(line)) continue;
+    const Texts words = SplitWords(line);
+    if (column < 1 || static_cast<int>(words.size()) < column) continue;
+    if (words[0] == key) result.push_back(words[column - 1]);
   }
+  TellLongLines(path, lines);
   WriteLog("getaKeySet: End ", 10);
   return result;
 }
@@ -277,6 +284,19 @@ void Core::ReplaceLine(const std::string& path, const std::string& tag, const st
   }
   WriteaFile(lines, path, false);
   WriteLog("ReplaceLine: End", 9);
+}
+
+void Core::TellLongLines(const std::string& path, const BoundedLines& lines) {
+  if (lines.LongLines() == 0) return;
+  // Once per version of the file: the settings file is read again for every
+  // key, and one box for the one fault is enough.
+  if (!toldLongLines_.insert(ResolveCase(NativePath(path)) + "\n" + lines.Version()).second) return;
+  std::string text = Translate("Line") + " " + std::to_string(lines.FirstLongLine()) + " " + Translate("of file") +
+                     " " + path + " " + Translate("is longer than") + " " +
+                     std::to_string(BoundedLines::kMaxLineLength) + " " + Translate("characters and was ignored");
+  if (lines.LongLines() > 1)
+    text += " (" + Translate("lines that long:") + " " + std::to_string(lines.LongLines()) + ")";
+  WriteLog(text + ".", 0, true);
 }
 
 std::string Core::OpenFileDlg(const std::string& title, const std::string& filter, const std::string& defaultPath) {

@@ -1,6 +1,7 @@
 // The language table Lang.ini: English text to the text of the current language.
 #include <algorithm>
 
+#include "foundation/boundedlines.h"
 #include "foundation/core.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
@@ -55,9 +56,10 @@ void Core::loadLanguage(int language) {
   englishOf_.clear();
   const std::string path = HomeFile("Lang.ini");
   if (!FileExists(path, true)) return;
-  auto lines = ReadLines(path);
-  if (!lines) return;
-  for (const auto& line : *lines) {
+  BoundedLines lines(path);
+  if (!lines.IsOpen()) return;
+  std::string line;
+  while (lines.Next(line)) {
     if (line.find('\t') == std::string::npos || IsComment(line)) continue;
     Texts fields;
     size_t start = 0;
@@ -81,6 +83,7 @@ void Core::loadLanguage(int language) {
   }
   languageLoaded_ = true;
   gLanguage = language;
+  TellLongLines(path, lines);  // told in the language just loaded
 }
 
 std::string Core::Translate(const std::string& text) {

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "foundation/boundedlines.h"
 #include "foundation/core.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
@@ -12,25 +13,26 @@ namespace zarvane {
 std::string Core::GetKeyVal(const std::string& file, const std::string& key) {
   std::string value;
   if (!Trim(file).empty() && FileExists(file, true)) {
-    if (auto lines = ReadLines(file)) {
-      const std::string upperKey = UCase(key);
-      for (std::string line : *lines) {
-        if (IsComment(line)) continue;
-        Texts words = SplitWords(line);
-        if (words.size() < 2) continue;
-        if (!IContains(line, key) || UCase(words[0]) != upperKey) continue;
-        const std::string second = UCase(words[1]);
-        if (second == "OFF") {
-          value = "0";
-        } else if (second == "ON") {
-          value = "1";
-        } else {
-          for (size_t i = 1; i < words.size(); ++i) value += words[i] + " ";
-          value = Trim(value);
-        }
-        break;  // the first occurrence wins
+    BoundedLines lines(file);
+    const std::string upperKey = UCase(key);
+    std::string line;
+    while (lines.Next(line)) {
+      if (IsComment(line)) continue;
+      Texts words = SplitWords(line);
+      if (words.size() < 2) continue;
+      if (!IContains(line, key) || UCase(words[0]) != upperKey) continue;
+      const std::string second = UCase(words[1]);
+      if (second == "OFF") {
+        value = "0";
+      } else if (second == "ON") {
+        value = "1";
+      } else {
+        for (size_t i = 1; i < words.size(); ++i) value += words[i] + " ";
+        value = Trim(value);
       }
+      break;  // the first occurrence wins
     }
+    TellLongLines(file, lines);
   }
   WriteLog(file + " " + key + " value " + (value.empty() ? "NULL" : value), 8);
   return value;
@@ -39,18 +41,19 @@ std::string Core::GetKeyVal(const std::string& file, const std::string& key) {
 std::string Core::GetKeyPairVal(const std::string& file, const std::string& key1, const std::string& key2) {
   std::string value;
   if (!Trim(file).empty() && FileExists(file, true)) {
-    if (auto lines = ReadLines(file)) {
-      for (std::string line : *lines) {
-        if (IsComment(line)) continue;
-        if (!IContains(line, key1) || !IContains(line, key2)) continue;
-        Texts words = SplitWords(line);
-        if (words.size() < 2) continue;
-        for (const auto& w : words)
-          if (w != key1 && w != key2) value += w + " ";
-        value = Trim(value);
-        break;
-      }
+    BoundedLines lines(file);
+    std::string line;
+    while (lines.Next(line)) {
+      if (IsComment(line)) continue;
+      if (!IContains(line, key1) || !IContains(line, key2)) continue;
+      Texts words = SplitWords(line);
+      if (words.size() < 2) continue;
+      for (const auto& w : words)
+        if (w != key1 && w != key2) value += w + " ";
+      value = Trim(value);
+      break;
     }
+    TellLongLines(file, lines);
   }
   WriteLog(file + " " + key1 + " " + key2 + " value " + (value.empty() ? "NULL" : value), 8);
   return value;

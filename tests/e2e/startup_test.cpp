@@ -351,6 +351,9 @@ TEST(BadInput, MalformedSettingsAndLanguageTablesDoNotStopTheStation) {
   const RunResult r = s.Run("expect cmdExit caption Exit\n");
   ASSERT_EQ(r.status, 0) << r.transcript << r.errors;
   EXPECT_FALSE(r.Has("QUESTION:"));
+  // The settings file is read again for every key; its over-long line is told once.
+  EXPECT_EQ(r.Count("is longer than 65536 characters and was ignored."), 1) << r.transcript;
+  EXPECT_TRUE(r.Has("MESSAGE: Line 8 of file ")) << r.transcript;
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // Rules of the foundation: settings lookups, the log, file utilities, language table.
+#include "foundation/boundedlines.h"
 #include "foundation/writefault.h"
 #include "foundation_fixture.h"
 #include "foundation/paths.h"
@@ -136,6 +137,25 @@ TEST_F(SettingsTest, KeyPairLinesGiveTheOtherWords) {
   Spit(home / "f.flv", "! LETHCK LABEL1 commented\r\nCHORD LABEL1 Chord width\r\nLETHCK LABEL1 Leading  edge\r\n");
   EXPECT_EQ(core.GetKeyPairVal(Path("f.flv"), "LETHCK", "LABEL1"), "Leading edge");
   EXPECT_EQ(core.GetKeyPairVal(Path("f.flv"), "LETHCK", "LABEL2"), "");
+}
+
+TEST_F(SettingsTest, OverLongLinesArePassedOverAndToldOncePerVersionOfTheFile) {
+  const size_t cap = BoundedLines::kMaxLineLength;  // 65536
+  const std::string tooLong = "B = " + std::string(cap - 3, 'y');
+  EXPECT_EQ(Key("A = 1\r\n" + tooLong + "\r\nB = 2\r\n", "B"), "2");
+  EXPECT_EQ(core.GetKeyVal(Path("k.ini"), "B"), "2");
+  EXPECT_EQ(core.GetKeyPairVal(Path("k.ini"), "B", "="), "2");
+  EXPECT_EQ(core.GetKeyVal(Path("k.ini"), "A"), "1");
+  const std::vector<std::string> told = {"Line 2 of file " + Path("k.ini") +
+                                         " is longer than 65536 characters and was ignored."};
+  EXPECT_EQ(op.messages, told);
+  // A line of exactly the bound, CR LF not counted, is taken in.
+  EXPECT_EQ(Key("B = " + std::string(cap - 4, 'x') + "\r\n", "B"), std::string(cap - 4, 'x'));
+  EXPECT_EQ(op.messages, told);
+  // The file changed: its over-long line is told again.
+  EXPECT_EQ(Key("A = 1\r\n\r\n" + tooLong + "\n", "B"), "");
+  ASSERT_EQ(op.messages.size(), 2u);
+  EXPECT_EQ(op.messages[1], "Line 3 of file " + Path("k.ini") + " is longer than 65536 characters and was ignored.");
 }
 
 TEST_F(SettingsTest, RegistryReadWritesItsDefaultBack) {
@@ -307,6 +327,18 @@ TEST_F(FoundationTest, KeySetsAreCaseSensitiveAndNeedTheColumn) {
   EXPECT_EQ(*core.getaKeySet(Path("t.tol"), "SECTION", 3), (Texts{"I"}));
 }
 
+TEST_F(FoundationTest, ReadersPassOverOverLongLinesAndTellTheFirst) {
+  const std::string huge(BoundedLines::kMaxLineLength, 'Z');
+  Spit(home / "t.tol", "SECTION A-A I\r\nSECTION " + huge + "\r\n! note\r\n" + huge + "Z\nSECTION C-C\r\n");
+  EXPECT_EQ(*core.getaKeySet(Path("t.tol"), "SECTION", 2), (Texts{"A-A", "C-C"}));
+  EXPECT_EQ(*core.getaFile(Path("t.tol")), (Texts{"SECTION A-A I", "SECTION C-C"}));
+  EXPECT_EQ(*core.getaLine(Path("t.tol"), "c-c", false), (Texts{"SECTION", "C-C"}));
+  EXPECT_FALSE(core.parseFile(Path("t.tol"), huge, false));
+  EXPECT_EQ(op.messages, std::vector<std::string>{"Line 2 of file " + Path("t.tol") +
+                                                  " is longer than 65536 characters and was ignored"
+                                                  " (lines that long: 2)."});
+}
+
 TEST_F(FoundationTest, ReplaceLineDropsCommentsEvenWithoutAMatch) {
   Spit(home / "r.rpt", "FLAVOR old.flv\r\n! note\r\n\r\nPART P1\r\n");
   core.ReplaceLine(Path("r.rpt"), "flavor", "FLAVOR new.flv");
@@ -426,6 +458,16 @@ TEST_F(LanguageTest, HandMadeTablesWithWindowsPathsReadBackUnchanged) {
   EXPECT_EQ(core.Translate("See C:\\tallyx\\readme.txt"), "Voir C:\\tallyx\\lisez.txt");
   EXPECT_EQ(core.Translate("C:\\dir\\"), "C:\\rep\\");
   EXPECT_EQ(TableNow(), table);
+}
+
+TEST_F(LanguageTest, AnOverLongLineIsPassedOverAndTold) {
+  Table("x\tYes\tOui\r\nx\tNo\t" + std::string(BoundedLines::kMaxLineLength, 'N') + "\r\nx\tCancel\tAnnuler\r\n");
+  core.loadLanguage(2);
+  EXPECT_EQ(core.Translate("Yes"), "Oui");
+  EXPECT_EQ(core.Translate("Cancel"), "Annuler");
+  EXPECT_EQ(core.Translate("No"), "No");
+  EXPECT_EQ(op.messages, std::vector<std::string>{"Line 2 of file " + Path("Lang.ini") +
+                                                  " is longer than 65536 characters and was ignored."});
 }
 
 TEST_F(LanguageTest, OddLinesAreIgnoredAndTheFirstDuplicateWins) {

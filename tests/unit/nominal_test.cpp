@@ -4,6 +4,7 @@
 #include <random>
 
 #include "bladetxt_fixture.h"
+#include "foundation/boundedlines.h"
 
 namespace zarvane::testing {
 namespace {
@@ -187,6 +188,15 @@ TEST_F(NominalTest, VerificationComparesWithTheToleranceFileInUse) {
   EXPECT_TRUE(bt.ReadNOMfile3(path, false));
   EXPECT_EQ(op.messages, (Strings{"Nominal file section labels (2) and tolerance file section labels (2) aren't equal.",
                                   "Nominal file sections (2) and tolerance file sections (3) are not equal."}));
+}
+
+TEST_F(NominalTest, AnOverLongToleranceLineIsPassedOverAndTold) {
+  const std::string path = Nominal(Section("A-A", {}));
+  Table({{"A-A", true}});
+  PartFile("P1.tol", {"NUM_SECT 1", "SECTION " + std::string(BoundedLines::kMaxLineLength, 'B'), "SECTION A-A I"});
+  EXPECT_TRUE(bt.ReadNOMfile3(path, true));
+  EXPECT_EQ(op.messages, Strings{"Line 2 of file " + (PartDir() / "P1.tol").string() +
+                                 " is longer than 65536 characters and was ignored."});
 }
 
 TEST_F(NominalTest, ColCompareEmptiesTheSecondOfContainedLabels) {
