@@ -35,6 +35,7 @@ while (($#)); do
 done
 
 out=$root/build-fuzz
+mkdir -p "$out/logs"
 if ((build)); then
   if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
     echo "fuzz.sh: installing clang and its sanitizer runtime" >&2
@@ -43,10 +44,10 @@ if ((build)); then
   fi
   cmake -S "$root" -B "$out" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" -DZARVANE_FUZZ=ON \
-    -DZARVANE_BUILD_TESTS=OFF -DZARVANE_BUILD_BENCHMARKS=OFF >"$out.cmake.log" 2>&1 ||
-    { cat "$out.cmake.log" >&2; exit 2; }
-  cmake --build "$out" --target zarvane_fuzz -j"${FUZZ_BUILD_JOBS:-2}" >"$out.build.log" 2>&1 ||
-    { tail -50 "$out.build.log" >&2; exit 2; }
+    -DZARVANE_BUILD_TESTS=OFF -DZARVANE_BUILD_BENCHMARKS=OFF >"$out/logs/cmake.log" 2>&1 ||
+    { cat "$out/logs/cmake.log" >&2; exit 2; }
+  cmake --build "$out" --target zarvane_fuzz -j"${FUZZ_BUILD_JOBS:-2}" >"$out/logs/build.log" 2>&1 ||
+    { tail -50 "$out/logs/build.log" >&2; exit 2; }
 fi
 
 if ((${#targets[@]} == 0)); then
