@@ -11,12 +11,23 @@
 
 namespace {
 
-const std::string& InputPath() {
-  static const std::string path = [] {
+// One scratch directory per process, removed at a normal exit.
+struct Scratch {
+  Scratch() {
     char tmpl[] = "/tmp/zarvane-fuzz-XXXXXX";
     if (!mkdtemp(tmpl)) std::abort();
-    return std::string(tmpl) + "/input.rpt";
-  }();
+    dir = tmpl;
+  }
+  ~Scratch() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+  std::filesystem::path dir;
+};
+
+const std::string& InputPath() {
+  static Scratch scratch;
+  static const std::string path = (scratch.dir / "input.rpt").string();
   return path;
 }
 
