@@ -91,6 +91,11 @@ std::string Core::Translate(const std::string& text) {
   for (char c : text)
     if (c != '\t') withoutTabs += c;
   if (Trim(withoutTabs).empty()) return {};
+  // The table's fields lose their surrounding blanks when read: a text with
+  // blanks around it is the table's text with the same blanks around.
+  const size_t first = text.find_first_not_of(' '), last = text.find_last_not_of(' ');
+  if (first != 0 || last + 1 != text.size())
+    return text.substr(0, first) + Translate(text.substr(first, last + 1 - first)) + text.substr(last + 1);
   const std::string key = LCase(text);
   auto it = langTable_.find(key);
   if (it == langTable_.end()) {

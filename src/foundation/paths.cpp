@@ -172,9 +172,17 @@ bool WriteLines(const std::string& path, const std::vector<std::string>& lines) 
 }
 
 bool AppendLine(const std::string& path, const std::string& line) {
-  std::FILE* f = std::fopen(OsPath(ResolveCase(path)).c_str(), "ab");
+  std::FILE* f = std::fopen(OsPath(ResolveCase(path)).c_str(), "a+b");
   if (!f) return false;
-  const std::string data = line + "\r\n";
+  // A last line without its line end (a file edited by hand) gets one first:
+  // the new line must not run on from it.
+  std::string data = line + "\r\n";
+  if (std::fseek(f, -1, SEEK_END) == 0) {
+    const int last = std::fgetc(f);
+    if (last == '\r') data = "\n" + data;
+    else if (last != '\n' && last != EOF) data = "\r\n" + data;
+    std::fseek(f, 0, SEEK_END);  // a read is followed by a positioning before the write
+  }
   const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
   return std::fclose(f) == 0 && ok;
 }

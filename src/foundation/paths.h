@@ -52,6 +52,8 @@ bool IsRegularFile(const std::string& path);
 std::optional<std::vector<std::string>> ReadLines(const std::string& path);
 std::optional<std::string> ReadAll(const std::string& path);
 bool WriteLines(const std::string& path, const std::vector<std::string>& lines);
+// Adds one line at the end, starting it on a line of its own even when the
+// file's last line lacks its line end.
 bool AppendLine(const std::string& path, const std::string& line);
 
 }  // namespace zarvane
