@@ -1,6 +1,6 @@
 // One tick of the analysis monitor with 200 reports queued, on the fake
 // platform: the analysis log as a station leaves it after a long service
-// (20,000 verdict lines of earlier reports, about 1.7 MB) and each report's
+// (20,000 verdict lines of earlier reports, 1.5 MB) and each report's
 // files in its part directory. Every queued report was started with the log
 // at the length it had then, and its journal is kept as the station keeps it.
 //  - all pending: no verdict yet, so the tick looks at the newest report and

@@ -27,7 +27,7 @@ const std::string kHold(6000, '.');
 
 struct Sample {
   long rssKb = 0, hwmKb = 0, anonKb = 0;
-  int fds = 0, children = 0, zombies = 0;
+  int fds = 0, children = 0, zombies = 0;  // children: the station's own and the programs it started
   int tempFiles = 0;  // in the station's temporary directory, and *.tmp or .mirror-* under the root
   long partFiles = 0;
   bool queueEmpty = false;
@@ -45,8 +45,10 @@ int Entries(const fs::path& dir) {
   return n;
 }
 
-// The processes whose parent is `pid`, and how many of them are zombies.
-void Children(pid_t pid, int& children, int& zombies) {
+// The processes whose parent is `pid` or that carry `environment` (the
+// programs the station starts detached are no children of its own), and how
+// many of them are zombies.
+void Children(pid_t pid, const std::string& environment, int& children, int& zombies) {
   children = zombies = 0;
   DIR* proc = opendir("/proc");
   for (dirent* e; proc && (e = readdir(proc));) {
@@ -56,7 +58,11 @@ void Children(pid_t pid, int& children, int& zombies) {
     if (close == std::string::npos) continue;
     char state = 0;
     int parent = 0;
-    if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) != 2 || parent != pid) continue;
+    if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) != 2 || std::atoi(e->d_name) == pid) continue;
+    if (parent != pid) {
+      const std::string env = ReadFile(fs::path("/proc") / e->d_name / "environ");
+      if (env.find(environment + '\0') == std::string::npos) continue;
+    }
     ++children;
     if (state == 'Z') ++zombies;
   }
@@ -115,7 +121,7 @@ struct Soak {
     x.hwmKb = StatusKb(status, "VmHWM");
     x.anonKb = StatusKb(status, "RssAnon");
     x.fds = Entries("/proc/" + std::to_string(pid) + "/fd");
-    Children(pid, x.children, x.zombies);
+    Children(pid, "TMPDIR=" + tmp.string(), x.children, x.zombies);
     x.tempFiles = Entries(tmp);
     std::error_code ec;
     for (fs::recursive_directory_iterator it(s.Root(), ec), end; !ec && it != end; it.increment(ec)) {
