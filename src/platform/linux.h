@@ -92,7 +92,8 @@ class LinuxShell : public Shell {
   void SetDeferredStart(bool deferred) { deferred_ = deferred; }
   void RunDeferred(int maxMs);
 
-  // Every program started so far (running or not).
+  // The programs started that may still run: the last one started, and the
+  // earlier ones that had not ended when it was started.
   const std::vector<StartedProgram>& Started() const { return started_; }
 
   // The program `file` names, or nullopt when it names no executable: the file

@@ -170,6 +170,13 @@ ShellResult LinuxShell::StartProgram(const std::string& program, const std::stri
   if (!dir.isEmpty() && QFileInfo(dir).isDir()) workDir = dir;
   qint64 pid = 0;
   if (!QProcess::startDetached(ToQt(program), arguments, workDir, &pid)) return ShellResult::Failed;
+  // Programs that have ended are forgotten: a station in service starts
+  // thousands (an analysis and a combine for every report), and each look for
+  // a running one would read them all.
+  std::erase_if(started_, [](const StartedProgram& p) {
+    const auto now = p.startTime == 0 ? std::nullopt : ProcessStartTime(p.pid);
+    return !now || *now != p.startTime;
+  });
   // A program that is already gone gets start time 0 and never counts as running.
   started_.push_back({pid, FileNameFromPath(program), ProcessStartTime(pid).value_or(0)});
   return ShellResult::Ok;

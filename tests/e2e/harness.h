@@ -2,6 +2,7 @@
 // Runs the real zarvane program headless on a scratch home directory and
 // collects its transcript, exit status and files.
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -230,6 +232,60 @@ class Station {
       execv(raw[0], raw.data());
       _exit(127);
     }
+    return Finish(pid, out, err);
+  }
+
+  // As Run, with the station's standard output in a pipe of one page: `onLine`
+  // sees each transcript line as it is written, with the station's process id
+  // (still running). A station that writes more than a page after a line
+  // waits in that write until `onLine` has returned, so a script can hold the
+  // station at a known point while it is looked at from outside. Lines for
+  // which `keep` says false stay out of the transcript.
+  RunResult RunWatched(const std::string& script, const std::vector<std::string>& args,
+                       const std::function<void(pid_t, const std::string&)>& onLine,
+                       const std::function<bool(const std::string&)>& keep = {}) {
+    const fs::path scriptPath = root_ / ("script" + std::to_string(++runs_) + ".txt");
+    WriteFile(scriptPath, script);
+    const fs::path err = root_ / "stderr.txt";
+    std::vector<std::string> argv = {program_, "--home", home_.string(), "--script", scriptPath.string(),
+                                     "--virtual-clock"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) return {};
+    fcntl(pipeFds[1], F_SETPIPE_SZ, 4096);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      for (auto& [k, v] : env_) setenv(k.c_str(), v.c_str(), 1);
+      unsetenv("DISPLAY");
+      unsetenv("WAYLAND_DISPLAY");
+      dup2(pipeFds[1], STDOUT_FILENO);
+      std::freopen(err.c_str(), "w", stderr);
+      std::vector<char*> raw;
+      for (auto& a : argv) raw.push_back(a.data());
+      raw.push_back(nullptr);
+      execv(raw[0], raw.data());
+      _exit(127);
+    }
+    close(pipeFds[1]);
+    std::string transcript, pending;
+    char buf[512];
+    for (ssize_t n; (n = read(pipeFds[0], buf, sizeof buf)) != 0;) {
+      if (n < 0) continue;  // interrupted
+      pending.append(buf, static_cast<size_t>(n));
+      for (size_t eol; (eol = pending.find('\n')) != std::string::npos; pending.erase(0, eol + 1)) {
+        const std::string line = pending.substr(0, eol);
+        if (onLine) onLine(pid, line);
+        if (!keep || keep(line)) transcript += line + "\n";
+      }
+    }
+    close(pipeFds[0]);
+    const fs::path out = root_ / "stdout.txt";
+    WriteFile(out, transcript + pending);
+    return Finish(pid, out, err);
+  }
+
+ private:
+  RunResult Finish(pid_t pid, const fs::path& out, const fs::path& err) {
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
     RunResult r;

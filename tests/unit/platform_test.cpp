@@ -298,6 +298,25 @@ TEST(PlatformShell, RunningChildrenListsLivePrograms) {
   EXPECT_EQ(running, std::vector<std::string>{"tail"});
 }
 
+TEST(PlatformShell, ProgramsThatEndedAreForgottenAtTheNextStart) {
+  // A station in service starts an analysis and a combine for every report.
+  LinuxShell shell;
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(shell.Open("", "true", "", "", 1), ShellResult::Ok);
+    const auto started = shell.Started().back();
+    // Until it has ended (a detached program is reaped by the system).
+    for (int wait = 0; wait < 5000 && ProcessStartTime(started.pid) == started.startTime; ++wait) usleep(1000);
+  }
+  QTemporaryDir dir;
+  const std::string followed = Dir(dir) + "/log.txt";
+  WriteFile(followed, "");
+  ASSERT_EQ(shell.Open("", "tail", "-f " + followed, "", 1), ShellResult::Ok);
+  const auto started = shell.Started();
+  kill(static_cast<pid_t>(started.back().pid), SIGKILL);
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(started[0].name, "tail");
+}
+
 TEST(PlatformShell, ProcessStartTimeTellsLiveProcesses) {
   EXPECT_TRUE(ProcessStartTime(getpid()).has_value());
   EXPECT_EQ(ProcessStartTime(getpid()), ProcessStartTime(getpid()));
