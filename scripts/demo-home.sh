@@ -2,10 +2,12 @@
 # Makes a fresh demo home in the directory given (build/demo-home by default):
 # a copy of demo/home with its paths filled in, the (simulated) blade
 # analysis program registered in its registry.ini and, when built, the
-# simulated combine program. Prints the directory.
+# simulated combine program. Prints the directory. The programs come from
+# the build directory ZARVANE_BUILD_DIR names (build/ by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 home="${1:-$PWD/build/demo-home}"
+bin="${ZARVANE_BUILD_DIR:-build}"
 
 # A station running on that home holds its lock file, and its log lives there:
 # such a home is left alone. The lock file is the station's QLockFile in the
@@ -32,13 +34,13 @@ rm -rf "$home"
 mkdir -p "$(dirname "$home")"
 cp -r demo/home "$home"
 sed -i "s|@HOME@|$home|g" "$home/zarv.ini" "$home/registry.ini"
-# The analysis program: the simulated one the build makes (build/blade), or
+# The analysis program: the simulated one the build makes ($bin/blade), or
 # a stand-in that analyses nothing when it has not been built. Its size
 # (at least 958,464 bytes) makes it version 2.0 or newer: a smaller program
 # file is padded at its end, which its loader ignores.
 mkdir -p "$home/Blade"
-if [ -x build/blade ]; then
-  cp build/blade "$home/Blade/Blade.exe"
+if [ -x "$bin/blade" ]; then
+  cp "$bin/blade" "$home/Blade/Blade.exe"
   size=$(stat -c %s "$home/Blade/Blade.exe")
   if [ "$size" -lt 958464 ]; then
     head -c $((958464 - size)) /dev/zero >>"$home/Blade/Blade.exe"
@@ -52,9 +54,9 @@ else
 fi
 chmod +x "$home/Blade/Blade.exe"
 # The combine program the monitor starts as <home>/combine.exe: the simulated
-# one the build makes (build/combine); without it the combine step is skipped.
-if [ -x build/combine ]; then
-  cp build/combine "$home/combine.exe"
+# one the build makes ($bin/combine); without it the combine step is skipped.
+if [ -x "$bin/combine" ]; then
+  cp "$bin/combine" "$home/combine.exe"
   chmod +x "$home/combine.exe"
 fi
 echo "$home"

@@ -11,8 +11,10 @@ namespace {
 TEST(Demo, TheHeadlessDemoRunsAndItsTranscriptTellsEveryStep) {
   Station s;
   const fs::path demo = fs::path(ZARVANE_DEMO_HOME).parent_path();
-  const std::string makeHome =
-      "'" + (demo.parent_path() / "scripts" / "demo-home.sh").string() + "' '" + s.Home().string() + "' >/dev/null";
+  // The demo home gets the analysis and combine programs of the build under test.
+  const std::string makeHome = "ZARVANE_BUILD_DIR='" + fs::path(BLADE_EXE).parent_path().string() + "' '" +
+                               (demo.parent_path() / "scripts" / "demo-home.sh").string() + "' '" +
+                               s.Home().string() + "' >/dev/null";
   ASSERT_EQ(std::system(makeHome.c_str()), 0);
   s.SetEnv("ZARVANE_REGISTRY", (s.Home() / "registry.ini").string());
   s.SetEnv("ZARVANE_SYSTEM_DIR", (s.Home() / "system").string());
