@@ -163,7 +163,7 @@ struct Soak {
   int tempAfter = -1;
 };
 
-// RSS growth allowed from the first tenth of the cycles to the last (see docs/soak.md).
+// RSS growth allowed from the first tenth of the cycles to the last (see docs/RELIABILITY.md, Soak).
 constexpr double kRssGrowthBoundKb = 5 * 1024;
 
 TEST(Soak, FourZonesWithARotorCycleAfterCycleKeepMemoryFilesAndChildrenSteady) {
