@@ -220,17 +220,8 @@ class Station {
     argv.insert(argv.end(), args.begin(), args.end());
     const pid_t pid = fork();
     if (pid == 0) {
-      for (auto& [k, v] : env_) setenv(k.c_str(), v.c_str(), 1);
-      unsetenv("DISPLAY");
-      unsetenv("WAYLAND_DISPLAY");
-      if (userHome_) unsetenv("ZARVANE_REGISTRY"), unsetenv("ZARVANE_SYSTEM_DIR");
       std::freopen(out.c_str(), "w", stdout);
-      std::freopen(err.c_str(), "w", stderr);
-      std::vector<char*> raw;
-      for (auto& a : argv) raw.push_back(a.data());
-      raw.push_back(nullptr);
-      execv(raw[0], raw.data());
-      _exit(127);
+      ExecStation(argv, err);
     }
     return Finish(pid, out, err);
   }
@@ -255,16 +246,8 @@ class Station {
     fcntl(pipeFds[1], F_SETPIPE_SZ, 4096);
     const pid_t pid = fork();
     if (pid == 0) {
-      for (auto& [k, v] : env_) setenv(k.c_str(), v.c_str(), 1);
-      unsetenv("DISPLAY");
-      unsetenv("WAYLAND_DISPLAY");
       dup2(pipeFds[1], STDOUT_FILENO);
-      std::freopen(err.c_str(), "w", stderr);
-      std::vector<char*> raw;
-      for (auto& a : argv) raw.push_back(a.data());
-      raw.push_back(nullptr);
-      execv(raw[0], raw.data());
-      _exit(127);
+      ExecStation(argv, err);
     }
     close(pipeFds[1]);
     std::string transcript, pending;
@@ -295,7 +278,21 @@ class Station {
     return r;
   }
 
- private:
+  // In the child: the test's environment, no display, standard error to
+  // `err`, then the station.
+  [[noreturn]] void ExecStation(std::vector<std::string> argv, const fs::path& err) {
+    for (auto& [k, v] : env_) setenv(k.c_str(), v.c_str(), 1);
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    if (userHome_) unsetenv("ZARVANE_REGISTRY"), unsetenv("ZARVANE_SYSTEM_DIR");
+    std::freopen(err.c_str(), "w", stderr);
+    std::vector<char*> raw;
+    for (auto& a : argv) raw.push_back(a.data());
+    raw.push_back(nullptr);
+    execv(raw[0], raw.data());
+    _exit(127);
+  }
+
   fs::path root_, home_;
   std::string program_ = ZARVANE_EXE;
   std::map<std::string, std::string> env_;
