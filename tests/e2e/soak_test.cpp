@@ -166,6 +166,21 @@ struct Soak {
 // RSS growth allowed from the first tenth of the cycles to the last (see docs/RELIABILITY.md, Soak).
 constexpr double kRssGrowthBoundKb = 5 * 1024;
 
+// Under AddressSanitizer freed memory waits in a quarantine of up to 256 MB
+// before it is reused, so the station's resident size says nothing about
+// growth there; LeakSanitizer checks for leaks when the station exits.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kResidentSizeMeaningful = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kResidentSizeMeaningful = false;
+#else
+constexpr bool kResidentSizeMeaningful = true;
+#endif
+#else
+constexpr bool kResidentSizeMeaningful = true;
+#endif
+
 TEST(Soak, FourZonesWithARotorCycleAfterCycleKeepMemoryFilesAndChildrenSteady) {
   const char* env = std::getenv("ZARVANE_SOAK_CYCLES");
   const int cycles = env && std::atoi(env) > 0 ? std::atoi(env) : 20;
@@ -195,7 +210,11 @@ TEST(Soak, FourZonesWithARotorCycleAfterCycleKeepMemoryFilesAndChildrenSteady) {
   for (size_t c = 0; c < x.size(); ++c) std::printf("soak cycle %zu: rss %ld kB, anon %ld kB, fds %d\n", c, x[c].rssKb, x[c].anonKb, x[c].fds);
   std::fflush(stdout);
 
-  EXPECT_LT(lastRss - firstRss, kRssGrowthBoundKb);
+  if (kResidentSizeMeaningful) {
+    EXPECT_LT(lastRss - firstRss, kRssGrowthBoundKb);
+  } else {
+    std::printf("soak: memory growth not bounded under AddressSanitizer (its quarantine holds freed memory)\n");
+  }
   for (size_t c = 1; c < x.size(); ++c) {
     SCOPED_TRACE("after cycle " + std::to_string(c));
     EXPECT_TRUE(x[c].queueEmpty);  // every report of the cycle collected
