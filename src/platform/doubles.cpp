@@ -258,7 +258,8 @@ bool PdfPrinter::Print(const PrintJob& job) {
     if (!RenderPrintJob(printer, job)) return false;
   }  // the file is complete once the printer is gone
   if (QFileInfo(ToQt(path)).size() <= 0) return false;
-  files_.push_back(path);
+  ++written_;
+  lastFile_ = path;
   if (recorder_) recorder_->Note("PRINT", job.title + " -> " + path);
   return true;
 }

@@ -202,8 +202,10 @@ class PdfPrinter : public Printer {
 
   static constexpr int kPhysicalOffsetTwips = 240;  // 1/6 inch
 
-  // The files written so far.
-  const std::vector<std::string>& Files() const { return files_; }
+  // How many files were written, and the last of them. A headless station
+  // prints for as long as it runs, so the names are not kept.
+  int Count() const { return written_; }
+  const std::string& LastFile() const { return lastFile_; }
   // The file name part a title becomes: letters, digits, '-' and '_' kept, runs
   // of anything else one '_', at most 60 characters, "untitled" when nothing is left.
   static std::string SanitizeTitle(const std::string& title);
@@ -211,8 +213,9 @@ class PdfPrinter : public Printer {
  private:
   std::string directory_;
   Operator* recorder_;
-  int count_ = 0;
-  std::vector<std::string> files_;
+  int count_ = 0;  // numbers the files; a failed print uses up its number
+  int written_ = 0;
+  std::string lastFile_;
 };
 
 // ---------------------------------------------------------------------------

@@ -93,18 +93,18 @@ TEST_F(Display, EachModeShowsPrintsBothOrNothing) {
       "press cmdClose\n");
   PrintShow("CMM", cmm, "PRINT", 1);
   EXPECT_EQ(display.form.Caption(), cmm);
-  EXPECT_TRUE(pdf->Files().empty());
+  EXPECT_TRUE(pdf->Count() == 0);
   PrintShow("TXT", txt, "", 1);
-  ASSERT_EQ(pdf->Files().size(), 1u);
-  EXPECT_TRUE(ReadPdf(pdf->Files()[0]).Has("Text"));
+  ASSERT_EQ(pdf->Count(), 1);
+  EXPECT_TRUE(ReadPdf(pdf->LastFile()).Has("Text"));
   EXPECT_EQ(op.Pending(), 0u);
   PrintShow("CMB", cmb, "", 1);
-  ASSERT_EQ(pdf->Files().size(), 2u);
-  EXPECT_TRUE(ReadPdf(pdf->Files()[1]).Has("Combined"));
+  ASSERT_EQ(pdf->Count(), 2);
+  EXPECT_TRUE(ReadPdf(pdf->LastFile()).Has("Combined"));
   EXPECT_LT(At("WINDOW: frmShow closed"), At("PRINT: b1.cmb"));
   // NONE: the fallback applies only to an empty setting.
   PrintShow("RTF", rtf, "PRINT", 1);
-  EXPECT_EQ(pdf->Files().size(), 2u);
+  EXPECT_EQ(pdf->Count(), 2);
   EXPECT_EQ(CountOf(Transcript(), "WINDOW: frmShow shown"), 2);
 
   const std::string log = Slurp(home / "debug.txt");
@@ -124,7 +124,7 @@ TEST_F(Display, AnEmptySettingTakesTheFallback) {
   EXPECT_TRUE(Has("WINDOW: frmShow shown"));
   PrintShow("Results", txt, "", 0);  // no setting, no fallback: nothing
   EXPECT_EQ(CountOf(Transcript(), "WINDOW: frmShow shown"), 1);
-  EXPECT_TRUE(pdf->Files().empty());
+  EXPECT_TRUE(pdf->Count() == 0);
 }
 
 TEST_F(Display, PrintOffStopsPrintingButNotTheResults) {
@@ -133,11 +133,12 @@ TEST_F(Display, PrintOffStopsPrintingButNotTheResults) {
   const std::string results = Report("probe.results", "Results\r\n");
   display.printOff = [](int zone) { return zone == 2; };
   PrintShow("CMM", cmm, "", 2);
-  EXPECT_TRUE(pdf->Files().empty());
+  EXPECT_TRUE(pdf->Count() == 0);
   PrintShow("Results", results, "SHOW", 2);
+  ASSERT_EQ(pdf->Count(), 1);
+  EXPECT_TRUE(ReadPdf(pdf->LastFile()).Has("Results"));
   PrintShow("CMM", cmm, "", 1);
-  ASSERT_EQ(pdf->Files().size(), 2u);
-  EXPECT_TRUE(ReadPdf(pdf->Files()[0]).Has("Results"));
+  EXPECT_EQ(pdf->Count(), 2);
 }
 
 TEST_F(Display, RefusedReportsAndFailedPrintingAreTold) {
@@ -195,7 +196,7 @@ TEST_F(Display, OtherTypesOpenNativelyAndOldStylePrintsThroughTheShell) {
   ASSERT_EQ(tp.shell.calls.size(), 4u);
   EXPECT_EQ(tp.shell.calls[2].operation, "Print");
   EXPECT_EQ(tp.shell.calls[3].file, rtf);
-  EXPECT_TRUE(pdf->Files().empty());
+  EXPECT_TRUE(pdf->Count() == 0);
   EXPECT_NE(Slurp(home / "debug.txt").find("UNSP: PrintText: Printed " + rtf + "."), std::string::npos);
 }
 

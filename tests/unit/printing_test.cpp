@@ -31,7 +31,7 @@ class Printing : public ::testing::Test {
     PdfPrinter printer(dir.string());
     PrintJob job{"report", text, rich, "Courier New", 10, 360, 360, 360, 360};
     EXPECT_TRUE(printer.Print(job));
-    return printer.Files().empty() ? PdfText{} : ReadPdf(printer.Files().back());
+    return printer.Count() == 0 ? PdfText{} : ReadPdf(printer.LastFile());
   }
 
   fs::path dir;
