@@ -1,5 +1,8 @@
 #include "foundation/paths.h"
 
+#include <dirent.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -86,6 +89,31 @@ bool IsRegularFile(const std::string& path) {
   return !path.empty() && fs::is_regular_file(OsPath(path), ec);
 }
 
+namespace {
+
+// The entry of `dir` whose name equals `name` but for case, as the station
+// spells names (Windows-1252), or "" when there is none. A miss reads the
+// whole directory, and part directories grow to tens of thousands of
+// entries, so the loop allocates only for the rare name that is not plain
+// ASCII.
+std::string CaseVariant(const std::string& dir, const std::string& name) {
+  DIR* d = opendir(OsPath(dir).c_str());
+  if (!d) return {};
+  std::string found;
+  while (const dirent* e = readdir(d)) {
+    const std::string_view entry(e->d_name);
+    const bool ascii = std::all_of(entry.begin(), entry.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+    if (ascii ? IEquals(entry, name) : IEquals(Utf8ToCp1252(entry), name)) {
+      found = ascii ? std::string(entry) : Utf8ToCp1252(entry);
+      break;
+    }
+  }
+  closedir(d);
+  return found;
+}
+
+}  // namespace
+
 std::string ResolveCase(const std::string& path) {
   if (path.empty() || PathExists(path)) return path;
   // Walk the components from the left, replacing each missing one by an entry
@@ -103,18 +131,9 @@ std::string ResolveCase(const std::string& path) {
     const std::string part = native.substr(i, j - i);
     std::string candidate = resolved.empty() ? part : JoinPath(resolved, part);
     if (!part.empty() && part != "." && part != ".." && !PathExists(candidate)) {
-      const std::string dir = resolved.empty() ? "." : resolved;
-      std::error_code ec;
-      bool found = false;
-      for (fs::directory_iterator it(OsPath(dir), ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = FromOsPath(it->path().filename());
-        if (IEquals(name, part)) {
-          candidate = resolved.empty() ? name : JoinPath(resolved, name);
-          found = true;
-          break;
-        }
-      }
-      if (!found) return path;
+      const std::string name = CaseVariant(resolved.empty() ? "." : resolved, part);
+      if (name.empty()) return path;
+      candidate = resolved.empty() ? name : JoinPath(resolved, name);
     }
     resolved = candidate;
     i = j;

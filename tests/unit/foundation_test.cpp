@@ -78,6 +78,9 @@ TEST_F(FoundationTest, NamesDifferingOnlyInCaseAreFound) {
   EXPECT_EQ(ResolveCase(Path("blades/p1/QUORVX.RTF")), Path("Blades/P1/quorvx.rtf"));
   EXPECT_EQ(ResolveCase(Path("blades/p2/QUORVX.RTF")), Path("blades/p2/QUORVX.RTF"));
   EXPECT_TRUE(core.FileExists(Path("BLADES/P1/Quorvx.Rtf")));
+  // Accented letters fold too: the name on disk is UTF-8, the station's Windows-1252.
+  Spit(home / "Blades" / "P1" / "R\xC3\xA9sum\xC3\xA9.txt", "x");
+  EXPECT_EQ(ResolveCase(Path("blades/p1/R\xC9SUM\xC9.TXT")), Path("Blades/P1/R\xE9sum\xE9.txt"));
 }
 
 // --- Settings file -----------------------------------------------------------
