@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -31,6 +32,7 @@ struct Sample {
   int tempFiles = 0;  // in the station's temporary directory, and *.tmp or .mirror-* under the root
   long partFiles = 0;
   bool queueEmpty = false;
+  double seconds = 0;  // wall time since the station started
 };
 
 long StatusKb(const std::string& status, const std::string& key) {
@@ -135,6 +137,7 @@ struct Soak {
 
   RunResult Run(int cycles) {
     std::string detail;
+    const auto start = std::chrono::steady_clock::now();
     const RunResult r = s.RunWatched(
         Script(cycles), {"--clock-start", "2024-03-05 14:07:09"},
         [&](pid_t pid, const std::string& line) {
@@ -142,6 +145,7 @@ struct Soak {
           if (line.rfind("ECHO: soak ", 0) != 0) return;
           samples.push_back(Look(pid));
           samples.back().queueEmpty = detail == "STATUSDETAIL: ";
+          samples.back().seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         },
         [](const std::string& line) { return line.find(kHold) == std::string::npos; });
     tempAfter = Entries(tmp);
@@ -207,7 +211,8 @@ TEST(Soak, FourZonesWithARotorCycleAfterCycleKeepMemoryFilesAndChildrenSteady) {
               std::max_element(x.begin(), x.end(), [](auto& a, auto& b) { return a.zombies < b.zombies; })->zombies,
               std::max_element(x.begin(), x.end(), [](auto& a, auto& b) { return a.tempFiles < b.tempFiles; })->tempFiles,
               soak.tempAfter, x[last].partFiles);
-  for (size_t c = 0; c < x.size(); ++c) std::printf("soak cycle %zu: rss %ld kB, anon %ld kB, fds %d\n", c, x[c].rssKb, x[c].anonKb, x[c].fds);
+  for (size_t c = 0; c < x.size(); ++c) std::printf("soak cycle %zu: rss %ld kB, anon %ld kB, fds %d, part files %ld, at %.1f s\n", c, x[c].rssKb,
+                                                x[c].anonKb, x[c].fds, x[c].partFiles, x[c].seconds);
   std::fflush(stdout);
 
   if (kResidentSizeMeaningful) {
