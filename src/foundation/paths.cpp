@@ -102,7 +102,8 @@ std::string CaseVariant(const std::string& dir, const std::string& name) {
   std::string found;
   while (const dirent* e = readdir(d)) {
     const std::string_view entry(e->d_name);
-    const bool ascii = std::all_of(entry.begin(), entry.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+    const bool ascii =
+        std::all_of(entry.begin(), entry.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
     if (ascii ? IEquals(entry, name) : IEquals(Utf8ToCp1252(entry), name)) {
       found = ascii ? std::string(entry) : Utf8ToCp1252(entry);
       break;
