@@ -104,8 +104,10 @@ std::string CaseVariant(const std::string& dir, const std::string& name) {
     const std::string_view entry(e->d_name);
     const bool ascii =
         std::all_of(entry.begin(), entry.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
-    if (ascii ? IEquals(entry, name) : IEquals(Utf8ToCp1252(entry), name)) {
-      found = ascii ? std::string(entry) : Utf8ToCp1252(entry);
+    if (ascii && !IEquals(entry, name)) continue;
+    std::string spelled = ascii ? std::string(entry) : Utf8ToCp1252(entry);
+    if (ascii || IEquals(spelled, name)) {
+      found = std::move(spelled);
       break;
     }
   }

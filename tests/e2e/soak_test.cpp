@@ -173,14 +173,13 @@ constexpr double kRssGrowthBoundKb = 5 * 1024;
 // Under AddressSanitizer freed memory waits in a quarantine of up to 256 MB
 // before it is reused, so the station's resident size says nothing about
 // growth there; LeakSanitizer checks for leaks when the station exits.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kResidentSizeMeaningful = false;
-#elif defined(__has_feature)
+#if defined(__has_feature)
 #if __has_feature(address_sanitizer)
-constexpr bool kResidentSizeMeaningful = false;
-#else
-constexpr bool kResidentSizeMeaningful = true;
+#define ZARVANE_SOAK_ASAN 1
 #endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(ZARVANE_SOAK_ASAN)
+constexpr bool kResidentSizeMeaningful = false;
 #else
 constexpr bool kResidentSizeMeaningful = true;
 #endif
@@ -211,8 +210,9 @@ TEST(Soak, FourZonesWithARotorCycleAfterCycleKeepMemoryFilesAndChildrenSteady) {
               std::max_element(x.begin(), x.end(), [](auto& a, auto& b) { return a.zombies < b.zombies; })->zombies,
               std::max_element(x.begin(), x.end(), [](auto& a, auto& b) { return a.tempFiles < b.tempFiles; })->tempFiles,
               soak.tempAfter, x[last].partFiles);
-  for (size_t c = 0; c < x.size(); ++c) std::printf("soak cycle %zu: rss %ld kB, anon %ld kB, fds %d, part files %ld, at %.1f s\n", c, x[c].rssKb,
-                                                x[c].anonKb, x[c].fds, x[c].partFiles, x[c].seconds);
+  for (size_t c = 0; c < x.size(); ++c)
+    std::printf("soak cycle %zu: rss %ld kB, anon %ld kB, fds %d, part files %ld, at %.1f s\n", c, x[c].rssKb,
+                x[c].anonKb, x[c].fds, x[c].partFiles, x[c].seconds);
   std::fflush(stdout);
 
   if (kResidentSizeMeaningful) {
