@@ -219,7 +219,12 @@ class Converter {
     }
     if (SkipAsFallback()) return;
     if (!InText()) return;
-    if (d == '\'') {
+    if (d == '\'' && hexValue < 0x20 && hexValue != '\t') {
+      // A control character is no text; an escaped line feed or carriage
+      // return would leave a line end that is not CR LF.
+      FlushLead();
+      Emit('?');
+    } else if (d == '\'') {
       Byte(static_cast<unsigned char>(hexValue));
     } else if (d == '\\' || d == '{' || d == '}') {
       Byte(static_cast<unsigned char>(d));  // may be the second byte of a double-byte character

@@ -1,4 +1,5 @@
 // Regressions of what the fuzz targets (fuzz/) found in the readers.
+#include "datafiles/rtf.h"
 #include "foundation/paths.h"
 #include "foundation_fixture.h"
 
@@ -39,6 +40,12 @@ TEST_F(FuzzFindings, ATextWithBlanksAroundIsTranslatedWithoutThem) {
   EXPECT_EQ(later.Translate(" Other "), " Other ");
   EXPECT_EQ(Slurp(home / "Lang.ini"),
             "NEW\tNot found in:\tNicht gefunden in:\r\nNEW\tOther\tOther\tOther\tOther\tOther\r\n");
+}
+
+// An escaped line feed or carriage return in RTF text came through as a bare
+// LF or CR, so the converted report had a line end that is not CR LF.
+TEST(FuzzFindingsRtf, EscapedControlCharactersDoNotBreakLines) {
+  EXPECT_EQ(RtfToText("{\\rtf1 a\\'0ab\\'0dc\\'09d\\par}"), "a?b?c\td\r\n");
 }
 
 }  // namespace zarvane::testing
